@@ -38,7 +38,8 @@ class IniDocument {
   bool ReadBool(std::string_view section, std::string_view key, bool def) const;
 
   // Replaces the first matching key's value (the one that is read) or appends the key; creates the
-  // section at the end when it is missing.
+  // section at the end when it is missing. CR and LF in names and values become spaces, so a value
+  // cannot add lines to the file (use EscapeMultiline for multi-line text).
   void Write(std::string_view section, std::string_view key, std::string_view value);
   void WriteInteger(std::string_view section, std::string_view key, long long value);
   void WriteBool(std::string_view section, std::string_view key, bool value);
