@@ -14,6 +14,7 @@
 #include "platform/linux/LinuxInstanceChannel.h"
 #include "platform/linux/LinuxInstanceLock.h"
 #include "platform/linux/LinuxPaths.h"
+#include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LinuxRegistryStore.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "proj/app/EventLoop.h"
@@ -69,6 +70,7 @@ int main(int argc, char** argv) {
   platform::LinuxPaths paths;
   platform::LinuxClock clock;
   platform::LinuxSystemInfo system;
+  platform::LinuxProcesses processes;
 
   std::string appData;
   std::string configRoot;
@@ -95,7 +97,7 @@ int main(int argc, char** argv) {
   platform::LinuxRegistryStore registry(configRoot + "/brivak/registry.ini");
 
   app::EventLoop loop;
-  app::TrayController tray({paths, system, clock, registry, diagnostics, loop});
+  app::TrayController tray({paths, system, clock, registry, processes, diagnostics, loop, app::RemotePorts{}});
   bool started = false;
 
   core::EntryPorts ports{

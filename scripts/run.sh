@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
-scripts/build.sh release
+scripts/build.sh release brivak3
 
 xvfb_pid=
 if [ -z "${DISPLAY:-}" ]; then

@@ -1,12 +1,16 @@
 // The locker's controller while no lock screen is shown: the start-up after the single-instance
 // check, the lock launch, the return to the tray and the messages from other processes. It is the
 // logic of the tray form; the desktop shell (tray icon, console window, lock screen) plugs into it.
-// Runs on the program's one main thread (the EventLoop's); other threads only Post to the loop.
+//
+// Threads: runs on the program's one main thread (the EventLoop's). Network threads use only the
+// methods marked thread-safe, which read atomics or copies taken under the settings lock and hand
+// every change to the main loop.
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <memory>
-#include <optional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,12 +18,17 @@
 #include "platform/Clock.h"
 #include "platform/Instance.h"
 #include "platform/Paths.h"
+#include "platform/Processes.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemInfo.h"
 #include "proj/app/EventLoop.h"
+#include "proj/app/RemoteControl.h"
 #include "proj/core/BrivakSettings.h"
 #include "proj/core/CommandLine.h"
+#include "proj/core/CommandQueue.h"
 #include "proj/core/Diagnostics.h"
+#include "proj/core/RemoteCommandHandler.h"
+#include "proj/core/RemoteEvents.h"
 
 namespace brivak::app {
 
@@ -29,23 +38,25 @@ struct TrayPorts {
   const platform::SystemInfo& system;
   const platform::Clock& clock;
   platform::RegistryStore& registry;
+  platform::Processes& processes;
   core::Diagnostics& diagnostics;
   EventLoop& loop;
+  RemotePorts remotePorts;
 };
 
-// Program-wide values set during start-up and read by the rest of the program.
+// Program-wide values set during start-up and read by the rest of the program. Set on the main
+// thread before the servers start; read-only afterwards.
 struct ProgramValues {
   std::string appPath;   // program folder, ending in "/"
   std::string appData;   // "<data root>/Brivak 3.0/"
   std::string SysDir;
+  std::string updateScriptFile;
   std::string theLocalIP;
   std::string theLocalHost;
   std::string theLocalMAC;
   std::string WinUsername;
   std::string WorkGroup;
   std::string fullVersionString;
-  std::string startMethod = "Default";
-  bool secure = false;
   bool INI_MODE = false;
   bool firstRun = false;
 };
@@ -53,6 +64,7 @@ struct ProgramValues {
 // The Windows program's timer intervals, kept so that the timing users see stays the same.
 inline constexpr std::chrono::milliseconds kLockLaunchDelay{10};   // Timer1
 inline constexpr std::chrono::milliseconds kBackToTrayDelay{500};  // Timer2
+inline constexpr std::chrono::milliseconds kSelfTestTimeout{800};
 
 // "<data root>/Brivak 3.0/".
 std::string AppDataFolder(const platform::Paths& paths);
@@ -60,42 +72,71 @@ std::string AppDataFolder(const platform::Paths& paths);
 class TrayController {
  public:
   explicit TrayController(TrayPorts ports);
+  ~TrayController();
 
   // The start-up after the single-instance check, up to the choice between locking at once and
   // waiting in the tray. Throws std::runtime_error when the data folder cannot be had.
   void FormCreate(const std::vector<std::string>& args);
 
-  // A message from another process of the locker; runs on the main thread.
+  // A message from another process of the locker; main thread.
   void OnInstanceMessage(const platform::InstanceMessage& message);
   // The end of the desktop session (or a termination signal): close as the session's end does.
   void OnEndSession();
-
-  // Starts the lock launch (Timer1) for the given start method.
+  // Starts the lock launch (Timer1) with the given start method; main thread.
   void StartLockLaunch(const std::string& startMethod);
 
+  // Thread-safe requests from the network side.
+  void RequestLockLaunch();
+  void RequestLayoutFile(const std::string& path);
+  bool RequestCommand(core::LockCommand command);
+  core::RemoteSettingsSnapshot RemoteSnapshot() const;
+  core::EventReportSettings EventSettings() const;
+  bool CurrentlyLocked() const { return currentlyLocked_.load(); }
+  bool LockScreenExists() const { return lockScreenExists_.load(); }
+  bool ShuttingDown() const { return shuttingdown_.load(); }
+  std::int64_t LockedWhen() const { return lockedWhen_.load(); }
+
+  // Set during start-up; read-only afterwards (any thread).
   const ProgramValues& Values() const { return values_; }
   const core::StartOptions& Options() const { return options_; }
+  core::Diagnostics& Log() { return ports_.diagnostics; }
+  const platform::Clock& Clock() const { return ports_.clock; }
+  const platform::SystemInfo& System() const { return ports_.system; }
+  EventLoop& Loop() { return ports_.loop; }
+  const UserList& Users() const { return *userList_; }
+  // Main thread only.
   core::TBrivakSettings& Settings() { return *settings_; }
-  UserList& Users() { return *userList_; }
-  bool CurrentlyLocked() const { return CurrentlyLocked_; }
-  bool LockScreenExists() const { return false; }  // the lock screen is not part of this build yet
-  std::int64_t LockedWhen() const { return lockedWhen_; }
+  bool ExitOnClick() const { return ExitOnClick_; }
 
  private:
+  void SetDirectories();
+  void StartServers();
   void Timer1Timer();
   void Timer2Timer();
+  void DrainCommands();
+  void SecurityEvent(const std::string& text);
+  void ShutDown();
+  void CloseMainForm();
+  void SaveSettings();
   void FormClose();
-  void SetDirectories();
 
   TrayPorts ports_;
   ProgramValues values_;
   core::StartOptions options_;
+  std::string startMethod_ = "Default";
+  bool secure_ = false;
   std::unique_ptr<UserList> userList_;
+  mutable std::mutex settingsMutex_;  // guards *settings_ against the network threads' copies
   std::unique_ptr<core::TBrivakSettings> settings_;
+  std::unique_ptr<RemoteControl> remote_;
+  core::CommandQueue commands_;
   bool canCloseBrivak_ = false;
-  bool CurrentlyLocked_ = false;
+  bool ExitOnClick_ = false;
   bool closed_ = false;
-  std::int64_t lockedWhen_ = 0;
+  std::atomic<bool> currentlyLocked_{false};
+  std::atomic<bool> lockScreenExists_{false};
+  std::atomic<bool> shuttingdown_{false};
+  std::atomic<std::int64_t> lockedWhen_{0};
 };
 
 }  // namespace brivak::app

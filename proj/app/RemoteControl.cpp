@@ -1,0 +1,99 @@
+#include "proj/app/RemoteControl.h"
+
+#include "proj/app/TrayController.h"
+#include "proj/net/HttpProbe.h"
+
+namespace brivak::app {
+
+namespace {
+
+core::RemoteHandlerConfig HandlerConfig(const ProgramValues& v) {
+  return {v.appData, v.updateScriptFile, v.theLocalMAC, v.WorkGroup, v.WinUsername, v.fullVersionString};
+}
+
+}  // namespace
+
+RemoteControl::RemoteControl(TrayController& tray, platform::Processes& processes, RemotePorts ports)
+    : tray_(tray),
+      processes_(processes),
+      ports_(ports),
+      work_(boost::asio::make_work_guard(io_)),
+      handler_(HandlerConfig(tray.Values()), [&tray] { return tray.RemoteSnapshot(); }, tray.Users(), *this,
+               tray.Log(), tray.Clock()),
+      reporter_(tray.Log(), *this),
+      sender_(io_, tray.Log(), net::UdpEventSenderOptions{ports.events}) {}
+
+RemoteControl::~RemoteControl() {
+  work_.reset();
+  io_.stop();
+  if (ioThread_.joinable()) ioThread_.join();
+  // No thread runs the io_context now: the servers may be stopped and destroyed here.
+  if (http_) http_->Stop();
+  if (discovery_) discovery_->Stop();
+  http_.reset();
+  discovery_.reset();
+}
+
+bool RemoteControl::Start() {
+  auto& log = tray_.Log();
+  http_ = std::make_unique<net::HttpCommandServer>(io_, handler_, log,
+                                                   net::HttpServerOptions{.port = ports_.http});
+  const auto httpStarted = http_->Start();
+  if (!httpStarted) log.Mem("EX: HTTP server on port " + std::to_string(ports_.http) + ": " + httpStarted.error);
+
+  discovery_ = std::make_unique<net::UdpDiscoveryEndpoint>(
+      io_, log, [this] { return tray_.Values().theLocalIP; }, net::UdpDiscoveryOptions{.port = ports_.discovery});
+  const auto udpStarted = discovery_->Start();
+  if (!udpStarted) log.Mem("EX: UDP server on port " + std::to_string(ports_.discovery) + ": " + udpStarted.error);
+
+  ioThread_ = std::thread([this] { io_.run(); });
+  return static_cast<bool>(httpStarted);
+}
+
+bool RemoteControl::SelfTest() {
+  std::string error;
+  const bool ok = net::HttpProbe("127.0.0.1", ports_.http, "/?", kSelfTestTimeout, &error).has_value();
+  if (!ok) tray_.Log().Debug("self-test: " + error);
+  return ok;
+}
+
+void RemoteControl::LaunchLock() { tray_.RequestLockLaunch(); }
+
+void RemoteControl::SetLayoutFile(const std::string& path) { tray_.RequestLayoutFile(path); }
+
+bool RemoteControl::PostCommand(core::LockCommand command) { return tray_.RequestCommand(std::move(command)); }
+
+bool RemoteControl::LockScreenExists() { return tray_.LockScreenExists(); }
+
+bool RemoteControl::CurrentlyLocked() { return tray_.CurrentlyLocked(); }
+
+bool RemoteControl::ShuttingDown() { return tray_.ShuttingDown(); }
+
+bool RemoteControl::StartUpdateScript(const std::string& path, bool /*hidden*/) {
+  // A script runs without a window of its own on this platform, so "hidden" changes nothing.
+  return processes_.Start({path}, tray_.Values().appPath);
+}
+
+// Power actions come with the power service; until then the request is refused on the console.
+void RemoteControl::Standby() { tray_.Log().Mem("Stand-by is not available in this build."); }
+
+void RemoteControl::Hibernate() { tray_.Log().Mem("Hibernation is not available in this build."); }
+
+void RemoteControl::ShowBalloon(const std::string& title, const std::string& text, int /*seconds*/) {
+  // The tray balloon belongs to the desktop shell; the console shows the same texts meanwhile.
+  tray_.Log().Mem(title + ": " + text);
+}
+
+core::StatusFacts RemoteControl::CurrentStatusFacts() {
+  core::StatusFacts facts;
+  facts.hostName = tray_.System().HostName();
+  facts.uptimeMs = static_cast<std::uint64_t>(tray_.Clock().MonotonicMs());
+  facts.lockedWhen = static_cast<std::uint64_t>(tray_.LockedWhen());
+  return facts;
+}
+
+void RemoteControl::SendDatagram(const std::string& masterIP, const std::string& bytes) {
+  sender_.Send(masterIP, bytes);
+}
+
+}  // namespace brivak::app
