@@ -5,6 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
+  clang libclang-rt-14-dev
   libssl-dev libboost-dev
   libgtest-dev libgmock-dev googletest
   python3

@@ -12,7 +12,7 @@
 #include <thread>
 #include <vector>
 
-#include "unit/common/TempDir.h"
+#include "support/TempDir.h"
 
 namespace brivak {
 namespace {

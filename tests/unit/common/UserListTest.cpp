@@ -14,7 +14,7 @@
 
 #include "common/Hash.h"
 #include "unit/common/RecordingLogSink.h"
-#include "unit/common/TempDir.h"
+#include "support/TempDir.h"
 
 namespace brivak {
 namespace {

@@ -44,20 +44,20 @@ class ConsoleTest : public ::testing::Test {
  protected:
   ConsoleTest() { console_.SetObserver(events_.Observer()); }
 
-  std::string AppData() const { return dir_.Path(); }
-  std::string DayFile() const { return dir_.Path() + "Logs/Dec-09-26.txt"; }
+  std::string AppData() const { return dir_.Folder(); }
+  std::string DayFile() const { return dir_.Folder() + "Logs/Dec-09-26.txt"; }
   // What a save of the tray console writes: one console line per CR LF line.
   std::string Saved() const {
     std::string text;
     for (const auto& line : console_.Lines()) text += line + "\r\n";
     return text;
   }
-  bool DataFolderEmpty() const { return std::filesystem::is_empty(dir_.Path()); }
+  bool DataFolderEmpty() const { return std::filesystem::is_empty(dir_.Folder()); }
 
-  logtest::TempDir dir_;
+  brivak::test::TempDir dir_;
   platform::FakeClock clock_;  // 2026-12-09 10:00:00
-  DayLog dayLog_{clock_, dir_.Path() + "Logs/"};
-  Console console_{clock_, dayLog_, dir_.Path()};
+  DayLog dayLog_{clock_, dir_.Folder() + "Logs/"};
+  Console console_{clock_, dayLog_, dir_.Folder()};
   EventLog events_;
 };
 
@@ -102,9 +102,9 @@ TEST_F(ConsoleTest, IsClearedWhenItsTextGrowsBeyondTheCap) {
   // First line (27) + CR LF (2) + "[10:00:00 AM] " (14) + text.
   const std::size_t fits = Console::kMaxChars - 27 - 2 - 14;
   for (const Case c : {Case{fits, false}, Case{fits + 1, true}}) {
-    logtest::TempDir dir;
-    DayLog dayLog(clock_, dir.Path() + "Logs/");
-    Console console(clock_, dayLog, dir.Path());
+    brivak::test::TempDir dir;
+    DayLog dayLog(clock_, dir.Folder() + "Logs/");
+    Console console(clock_, dayLog, dir.Folder());
     EventLog events;
     console.SetObserver(events.Observer());
     console.mem(std::string(c.textLength, 'a'));
@@ -148,20 +148,20 @@ struct MemSaveCase {
 TEST_F(ConsoleTest, MemSavesTheDebugFileOnlyWithBothSwitches) {
   for (const MemSaveCase c : {MemSaveCase{false, false, false}, MemSaveCase{true, false, false},
                               MemSaveCase{false, true, false}, MemSaveCase{true, true, true}}) {
-    logtest::TempDir dir;
-    DayLog dayLog(clock_, dir.Path() + "Logs/");
-    Console console(clock_, dayLog, dir.Path());
+    brivak::test::TempDir dir;
+    DayLog dayLog(clock_, dir.Folder() + "Logs/");
+    Console console(clock_, dayLog, dir.Folder());
     console.SHOW_DEBUG = c.show;
     console.SAVE_DEBUG = c.save;
     console.mem("one");
     console.mem("two");
-    ASSERT_EQ(FileExists(dir.Path() + "brivak3_debug.txt"), c.debugFile) << c.show << c.save;
+    ASSERT_EQ(FileExists(dir.Folder() + "brivak3_debug.txt"), c.debugFile) << c.show << c.save;
     if (c.debugFile) {
       // Replaced by each save: the whole console once, not appended.
-      EXPECT_EQ(ReadFile(dir.Path() + "brivak3_debug.txt"),
+      EXPECT_EQ(ReadFile(dir.Folder() + "brivak3_debug.txt"),
                 std::string(kFirst) + "\r\n[10:00:00 AM] one\r\n[10:00:00 AM] two\r\n");
     }
-    EXPECT_FALSE(FileExists(dir.Path() + "Logs")) << "mem never writes the day log";
+    EXPECT_FALSE(FileExists(dir.Folder() + "Logs")) << "mem never writes the day log";
   }
 }
 
@@ -234,7 +234,7 @@ TEST_F(ConsoleTest, DebugHonoursDoLogForTheDayFile) {
 }
 
 TEST_F(ConsoleTest, DebugSwallowsUnwritableFiles) {
-  logtest::WriteFile(dir_.Path() + "Logs", "not a folder");
+  logtest::WriteFile(dir_.Folder() + "Logs", "not a folder");
   std::filesystem::create_directories(console_.DebugTraceFile());  // a folder in the file's place
   console_.SAVE_DEBUG = true;
   console_.SHOW_DEBUG = true;

@@ -25,10 +25,10 @@ constexpr const char* kHeader = "-- Brivak3 log file -- created 12/9/2026 10:00:
 
 class DayLogTest : public ::testing::Test {
  protected:
-  std::string LogsFolder() const { return dir_.Path() + "Logs/"; }
+  std::string LogsFolder() const { return dir_.Folder() + "Logs/"; }
   std::string Today() const { return LogsFolder() + "Dec-09-26.txt"; }
 
-  logtest::TempDir dir_;
+  brivak::test::TempDir dir_;
   platform::FakeClock clock_;  // 2026-12-09 10:00:00
   DayLog log_{clock_, LogsFolder()};
 };
@@ -95,16 +95,16 @@ TEST_F(DayLogTest, NewLogFileNeverTruncatesAnExistingFile) {
 }
 
 TEST_F(DayLogTest, NewLogFileCreatesMissingFolders) {
-  const std::string path = dir_.Path() + "a/b/Logs/Dec-09-26.txt";
+  const std::string path = dir_.Folder() + "a/b/Logs/Dec-09-26.txt";
   EXPECT_TRUE(log_.NewLogFile(path));
   EXPECT_EQ(ReadFile(path), kHeader);
 }
 
 TEST_F(DayLogTest, WLCreatesTheWholeFolderChainEvenWithDoLogOff) {
-  DayLog early(clock_, dir_.Path() + "data/Brivak 3.0/Logs");  // no trailing "/": added
+  DayLog early(clock_, dir_.Folder() + "data/Brivak 3.0/Logs");  // no trailing "/": added
   early.SetDoLog(false);
   early.WL("dpr: start! : ");
-  EXPECT_EQ(ReadFile(dir_.Path() + "data/Brivak 3.0/Logs/Dec-09-26.txt"),
+  EXPECT_EQ(ReadFile(dir_.Folder() + "data/Brivak 3.0/Logs/Dec-09-26.txt"),
             std::string(kHeader) + "[10:00:00 AM] dpr: start! : \r\n");
 }
 
@@ -128,8 +128,8 @@ TEST_F(DayLogTest, UnwritableLineThrowsFromWriteLogButNotFromWL) {
       {"day file is a folder", [](const std::string& logs) { std::filesystem::create_directories(logs + "Dec-09-26.txt"); }},
   };
   for (const Case& c : cases) {
-    logtest::TempDir dir;
-    const std::string logs = dir.Path() + "Logs/";
+    brivak::test::TempDir dir;
+    const std::string logs = dir.Folder() + "Logs/";
     c.arrange(logs);
     DayLog log(clock_, logs);
     EXPECT_THROW(log.WriteLog("lost"), std::runtime_error) << c.what;

@@ -16,9 +16,9 @@ using logtest::ReadFile;
 
 class DiagnosticsTest : public ::testing::Test {
  protected:
-  logtest::TempDir dir_;
+  brivak::test::TempDir dir_;
   platform::FakeClock clock_;
-  Diagnostics diag_{clock_, dir_.Path() + "Brivak 3.0"};  // trailing "/" added
+  Diagnostics diag_{clock_, dir_.Folder() + "Brivak 3.0"};  // trailing "/" added
 };
 
 TEST_F(DiagnosticsTest, TheLogSinkReachesTheDayLogAndTheConsole) {
@@ -30,15 +30,15 @@ TEST_F(DiagnosticsTest, TheLogSinkReachesTheDayLogAndTheConsole) {
   sink.Debug("Connectivity on port 8777 is up.");
   sink.LastMem("-2");
 
-  EXPECT_EQ(ReadFile(dir_.Path() + "Brivak 3.0/Logs/Dec-09-26.txt"),
+  EXPECT_EQ(ReadFile(dir_.Folder() + "Brivak 3.0/Logs/Dec-09-26.txt"),
             "-- Brivak3 log file -- created 12/9/2026 10:00:00 AM\r\n\r\n\r\n\r\n"
             "[10:00:00 AM] Brivak Shutdown\r\n"
             "[10:00:00 AM] *Connectivity on port 8777 is up.\r\n"
             "[10:00:00 AM] *-2\r\n");
   EXPECT_EQ(diag_.TrayConsole().Lines(),
             (std::vector<std::string>{"-- Brivak Console Window --", "[10:00:00 AM] Connectivity established"}));
-  EXPECT_EQ(diag_.TrayConsole().DebugTraceFile(), dir_.Path() + "Brivak 3.0/brivak3_debug_trace.txt");
-  EXPECT_EQ(diag_.EventLog().CurrentFile(), dir_.Path() + "Brivak 3.0/Logs/Dec-09-26.txt");
+  EXPECT_EQ(diag_.TrayConsole().DebugTraceFile(), dir_.Folder() + "Brivak 3.0/brivak3_debug_trace.txt");
+  EXPECT_EQ(diag_.EventLog().CurrentFile(), dir_.Folder() + "Brivak 3.0/Logs/Dec-09-26.txt");
 }
 
 TEST_F(DiagnosticsTest, EchoesEachTrayConsoleLineAndKeepsTheObserver) {

@@ -11,29 +11,11 @@
 #include <vector>
 
 #include "platform/Clock.h"
+#include "support/TempDir.h"
 
 namespace brivak::core::logtest {
 
-class TempDir {
- public:
-  TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "brivak-log-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-
-  // The folder, ending in "/".
-  std::string Path() const { return path_ + "/"; }
-
- private:
-  std::string path_;
-};
+using brivak::test::TempDir;
 
 inline bool FileExists(const std::string& path) { return std::filesystem::exists(path); }
 

@@ -15,13 +15,13 @@ using logtest::WriteFile;
 
 class RemoteFilesTest : public ::testing::Test {
  protected:
-  std::string AppData() const { return dir_.Path(); }
-  std::string Logs() const { return dir_.Path() + "Logs/"; }
+  std::string AppData() const { return dir_.Folder(); }
+  std::string Logs() const { return dir_.Folder() + "Logs/"; }
   void Touch(const std::string& path, const std::string& content = "x") {
     fs::create_directories(fs::path(path).parent_path());
     WriteFile(path, content);
   }
-  logtest::TempDir dir_;
+  brivak::test::TempDir dir_;
 };
 
 TEST_F(RemoteFilesTest, LinesAreEndedByCrLf) {
@@ -39,7 +39,7 @@ TEST_F(RemoteFilesTest, LinesAreEndedByCrLf) {
   }
   EXPECT_EQ(ReadLinesCrLf(AppData() + "none.txt"), std::nullopt);
   EXPECT_EQ(FileToString(AppData() + "none.txt"), "file not found");
-  EXPECT_THROW(ReadLinesCrLf(dir_.Path()), std::runtime_error);  // a folder cannot be read
+  EXPECT_THROW(ReadLinesCrLf(dir_.Folder()), std::runtime_error);  // a folder cannot be read
 }
 
 struct DateCase {

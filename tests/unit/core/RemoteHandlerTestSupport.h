@@ -88,8 +88,8 @@ class RemoteHandlerFixture : public ::testing::Test {
     settings_.layoutFile = AppData() + "layouts/html/bluegeneric.html";
   }
 
-  std::string AppData() const { return dir_.Path(); }
-  std::string ScriptPath() const { return dir_.Path() + "update.sh"; }
+  std::string AppData() const { return dir_.Folder(); }
+  std::string ScriptPath() const { return dir_.Folder() + "update.sh"; }
 
   HttpReply Get(const std::string& target, const std::string& ip = kRemote) {
     return handler_.Handle(HttpRequest{"GET", target, "", "", ip});
@@ -99,10 +99,10 @@ class RemoteHandlerFixture : public ::testing::Test {
     return Get(path + "?" + kAdminCreds + extra);
   }
 
-  logtest::TempDir dir_;
+  brivak::test::TempDir dir_;
   test::RecordingLogSink log_;
   platform::FakeClock clock_;
-  UserList users_{dir_.Path() + "userlist.dat"};
+  UserList users_{dir_.Folder() + "userlist.dat"};
   FakeEffects effects_;
   RemoteSettingsSnapshot settings_;
   RemoteHandlerConfig config_{AppData(), ScriptPath(), "00112233AABB", "(n/a)", "alice", "3.1.0.0"};

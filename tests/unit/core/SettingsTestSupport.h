@@ -223,7 +223,7 @@ inline void Scramble(TBrivakSettings& s, const std::string& appData) {
 class SettingsFixture : public ::testing::Test {
  protected:
   SettingsFixture()
-      : appPath(dir.Path() + "prog/"), appData(dir.Path() + "data/"), iniPath(appPath + "settings.ini") {
+      : appPath(dir.Folder() + "prog/"), appData(dir.Folder() + "data/"), iniPath(appPath + "settings.ini") {
     std::filesystem::create_directories(appPath);
     std::filesystem::create_directories(appData);
   }
@@ -247,7 +247,7 @@ class SettingsFixture : public ::testing::Test {
   static inline const std::string kIp = "127.0.0.42";
   static inline const std::string kSys = "/sys-folder";
 
-  logtest::TempDir dir;
+  brivak::test::TempDir dir;
   platform::MemoryRegistryStore registry;
   test::RecordingLogSink log;
   std::string appPath, appData, iniPath;

@@ -12,14 +12,14 @@
 #include <mutex>
 #include <vector>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "platform/linux/LinuxInstanceChannel.h"
 
 namespace brivak::platform {
 namespace {
 
 using namespace std::chrono_literals;
-using testsupport::TempDir;
+using brivak::test::TempDir;
 using Steady = std::chrono::steady_clock;
 
 constexpr InstanceMessage kGotoFront{1147, 0, 0};

@@ -5,13 +5,13 @@
 
 #include <memory>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "platform/linux/LinuxInstanceLock.h"
 
 namespace brivak::platform {
 namespace {
 
-using testsupport::TempDir;
+using brivak::test::TempDir;
 
 TEST(LinuxInstanceLock, SecondHolderIsRefusedUntilTheFirstIsGone) {
   TempDir temp;

@@ -6,7 +6,7 @@
 #include <fstream>
 #include <map>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "platform/linux/LinuxPaths.h"
 
 namespace brivak::platform {
@@ -105,7 +105,7 @@ TEST(LinuxPaths, XdgRootNeedsNoHome) {
 }
 
 TEST(LinuxPaths, RuntimeDirOnlyWhenPrivateExistingFolderOfOurs) {
-  testsupport::TempDir temp;
+  brivak::test::TempDir temp;
   const std::string own = temp / "run";
   const std::string shared = temp / "shared";
   const std::string file = temp / "file";
@@ -136,7 +136,7 @@ TEST(LinuxPaths, RuntimeDirOnlyWhenPrivateExistingFolderOfOurs) {
 }
 
 TEST(LinuxPaths, RuntimeDirOwnedBySomeoneElseIsRefused) {
-  testsupport::TempDir temp;
+  brivak::test::TempDir temp;
   std::string foreign;
   if (::geteuid() == 0) {
     foreign = temp / "foreign";

@@ -7,7 +7,7 @@
 #include <fstream>
 #include <thread>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 
 namespace brivak::platform {
 namespace {
@@ -29,7 +29,7 @@ std::string WaitForLine(const std::string& path) {
 }
 
 TEST(LinuxProcesses, StartsWithArgumentsInTheWorkingFolderWithoutAShell) {
-  testsupport::TempDir dir;
+  brivak::test::TempDir dir;
   LinuxProcesses processes;
   // The argument holds shell syntax: it must arrive as one plain argument, not be interpreted.
   const std::string odd = "a b; touch " + (dir / "injected");

@@ -8,13 +8,13 @@
 #include <thread>
 #include <vector>
 
-#include "TempDir.h"
+#include "support/TempDir.h"
 #include "platform/linux/LinuxRegistryStore.h"
 
 namespace brivak::platform {
 namespace {
 
-using testsupport::TempDir;
+using brivak::test::TempDir;
 
 constexpr const char* kSection = "Brivak 3.0\\General";
 
