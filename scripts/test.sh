@@ -13,7 +13,7 @@ scripts/build.sh dev
 ctest --preset dev -j "$jobs"
 
 echo "== unit tests (ThreadSanitizer)"
-scripts/build.sh tsan unit_common unit_platform unit_core unit_app unit_net
+scripts/build.sh tsan unit_all
 ctest --preset tsan -L unit -j "$jobs"
 
 echo "== fuzz targets (libFuzzer, bounded)"
