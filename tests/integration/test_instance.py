@@ -1,6 +1,6 @@
 """The real brivak3 as single instance: day log start, second start, stop requests, INI import."""
 import os
-import re
+import socket
 import unittest
 
 from harness import Sandbox, wait_for
@@ -71,6 +71,24 @@ class InstanceTest(unittest.TestCase):
         texts = self.box.log_texts()
         i = texts.index("dpr: /r in paramstr")
         self.assertEqual(texts[i + 1:i + 3], ["FindWindow resulted in 0!", "Message posted, exiting this instance."])
+
+    def test_taken_port_fails_the_self_test_and_waits_for_the_user(self):
+        blocker = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.addCleanup(blocker.close)
+        blocker.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # past TIME_WAIT of earlier tests
+        blocker.bind(("127.0.0.1", 8777))
+        blocker.listen(1)
+        proc = self.box.start("-tray")
+        wait_for(lambda: "Please check your firewall settings. Click any area to exit." in self.box.output(proc),
+                 what="the self-test's failure lines")
+        out = self.box.output(proc)
+        self.assertIn("Can not connect via HTTP to 127.0.0.1:8777 Err # 6", out)
+        self.assertIn("Brivak requires a connection to 127.0.0.1 to function.", out)
+        self.assertNotIn("Connectivity established", out)
+        self.assertIsNone(proc.poll(), "the program stays with its console after a failed self-test")
+        self.assertEqual(self.box.run("/r").returncode, 0)
+        self.assertEqual(proc.wait(timeout=10), 0)
+        self.assertNotIn("Launching lock screen...", self.box.output(proc))
 
     def test_settings_ini_with_import_flag_is_imported_and_deleted(self):
         ini = os.path.join(self.box.bin_dir, "settings.ini")
