@@ -1,6 +1,8 @@
 #include "proj/app/RemoteControl.h"
 
 #include "proj/app/TrayController.h"
+#include <boost/asio/ip/address.hpp>
+
 #include "proj/net/HttpProbe.h"
 
 namespace brivak::app {
@@ -36,13 +38,22 @@ RemoteControl::~RemoteControl() {
 
 bool RemoteControl::Start() {
   auto& log = tray_.Log();
-  http_ = std::make_unique<net::HttpCommandServer>(io_, handler_, log,
-                                                   net::HttpServerOptions{.port = ports_.http});
+  net::HttpServerOptions httpOptions;
+  httpOptions.port = ports_.http;
+  // Only the machine's own lock page (127.0.0.1, ::1) may displace other connections when the
+  // server is full: the rest of 127/8 is an address like any other, as the address filter says.
+  httpOptions.isExempt = [](const boost::asio::ip::address& a) {
+    if (a.is_v6() && a.to_v6().is_v4_mapped()) return boost::asio::ip::make_address_v4(boost::asio::ip::v4_mapped, a.to_v6()) == boost::asio::ip::address_v4::loopback();
+    return a == boost::asio::ip::address_v4::loopback() || a == boost::asio::ip::address_v6::loopback();
+  };
+  http_ = std::make_unique<net::HttpCommandServer>(io_, handler_, log, httpOptions);
   const auto httpStarted = http_->Start();
   if (!httpStarted) log.Mem("EX: HTTP server on port " + std::to_string(ports_.http) + ": " + httpStarted.error);
 
+  net::UdpDiscoveryOptions udpOptions;
+  udpOptions.port = ports_.discovery;
   discovery_ = std::make_unique<net::UdpDiscoveryEndpoint>(
-      io_, log, [this] { return tray_.Values().theLocalIP; }, net::UdpDiscoveryOptions{.port = ports_.discovery});
+      io_, log, [this] { return tray_.Values().theLocalIP; }, udpOptions);
   const auto udpStarted = discovery_->Start();
   if (!udpStarted) log.Mem("EX: UDP server on port " + std::to_string(ports_.discovery) + ": " + udpStarted.error);
 

@@ -1,11 +1,25 @@
-"""Runs brivak3 in a private HOME and waits on what it writes, with deadlines (never fixed sleeps)."""
+"""Runs brivak3 in a private HOME and waits on what it writes, with deadlines (never fixed sleeps);
+talks to it over raw sockets so that exact status lines and source addresses can be checked."""
+import errno
+import hashlib
 import os
 import shutil
+import socket
 import subprocess
 import tempfile
 import time
+import urllib.parse
 
 MONTHS = ["Jan", "Feb", "Mar", "Apr", "May", "Jun", "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"]
+
+
+# The locker's fixed ports: commands (TCP) and discovery (UDP) on 8777, event reports to 8778.
+HTTP_PORT = 8777
+DISCOVERY_PORT = 8777
+EVENT_PORT = 8778
+LOOPBACK = "127.0.0.1"
+# Another loopback address: the machine itself, but not the exact text the address filter lets in.
+OTHER_LOOPBACK = "127.0.0.2"
 
 
 def wait_for(predicate, timeout=15.0, interval=0.02, what="condition"):
@@ -18,6 +32,120 @@ def wait_for(predicate, timeout=15.0, interval=0.02, what="condition"):
         if time.monotonic() > deadline:
             raise AssertionError(f"timed out after {timeout}s waiting for {what}")
         time.sleep(interval)
+
+
+def sha1_hex(password):
+    """The stored form of a password: SHA-1 of its bytes as 40 lower-case hex digits."""
+    return hashlib.sha1(password.encode("latin-1")).hexdigest()
+
+
+def query_text(**fields):
+    """"a=1&b=2" with every value percent-escaped (a slash stays a slash, as browsers send it)."""
+    return "&".join(f"{k}={urllib.parse.quote(v, safe='/')}" for k, v in fields.items())
+
+
+class HttpReply:
+    """One reply as received: the exact status line, the header fields (names in lower case) and
+    the body, all as bytes decoded one byte per character."""
+
+    def __init__(self, raw):
+        self.raw = raw
+        head, sep, body = raw.partition(b"\r\n\r\n")
+        if not sep:
+            raise AssertionError(f"no complete reply header in {raw[:200]!r}")
+        lines = head.decode("latin-1").split("\r\n")
+        self.status_line = lines[0]
+        parts = self.status_line.split(" ", 2)
+        self.version = parts[0]
+        self.status = int(parts[1])
+        self.reason = parts[2] if len(parts) > 2 else ""
+        self.headers = {}
+        for line in lines[1:]:
+            name, _, value = line.partition(":")
+            self.headers[name.strip().lower()] = value.strip()
+        self.body = body.decode("latin-1")
+
+    def __repr__(self):
+        return f"HttpReply({self.raw[:300]!r})"
+
+
+def connect(host=LOOPBACK, port=HTTP_PORT, source=None, timeout=5.0):
+    """A TCP connection to the locker, optionally from the given source address."""
+    sock = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+    sock.settimeout(timeout)
+    try:
+        if source is not None:
+            sock.bind((source, 0))
+        sock.connect((host, port))
+    except BaseException:
+        sock.close()
+        raise
+    return sock
+
+
+def read_all(sock, deadline):
+    """Reads until the peer closes the connection or `deadline` (time.monotonic) passes."""
+    chunks = []
+    while True:
+        left = deadline - time.monotonic()
+        if left <= 0:
+            raise AssertionError(f"the reply did not end in time; got {b''.join(chunks)[:300]!r}")
+        sock.settimeout(left)
+        try:
+            chunk = sock.recv(65536)
+        except ConnectionResetError:
+            break
+        if not chunk:
+            break
+        chunks.append(chunk)
+    return b"".join(chunks)
+
+
+def http_exchange(data, host=LOOPBACK, port=HTTP_PORT, source=None, timeout=10.0):
+    """Sends raw request bytes and returns every byte the server sends until it closes."""
+    deadline = time.monotonic() + timeout
+    with connect(host, port, source, timeout) as sock:
+        try:
+            sock.sendall(data)
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the server may answer and close before it has read everything
+        return read_all(sock, deadline)
+
+
+def http_request(method, target, body=b"", headers=None, source=None, timeout=10.0):
+    """One HTTP/1.1 request on a connection of its own; returns the parsed HttpReply."""
+    lines = [f"{method} {target} HTTP/1.1", f"Host: {LOOPBACK}:{HTTP_PORT}"]
+    for name, value in (headers or {}).items():
+        lines.append(f"{name}: {value}")
+    if body or method == "POST":
+        lines.append(f"Content-Length: {len(body)}")
+    data = ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body
+    return HttpReply(http_exchange(data, source=source, timeout=timeout))
+
+
+def http_get(target, source=None, timeout=10.0):
+    return http_request("GET", target, source=source, timeout=timeout)
+
+
+def port_is_free(port, kind=socket.SOCK_STREAM):
+    """True when nothing else holds `port` on the loopback (TCP: listening; UDP: bound)."""
+    with socket.socket(socket.AF_INET, kind) as sock:
+        if kind == socket.SOCK_STREAM:
+            sock.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)  # TIME_WAIT does not count
+        try:
+            sock.bind(("0.0.0.0", port))
+        except OSError as e:
+            if e.errno == errno.EADDRINUSE:
+                return False
+            raise
+    return True
+
+
+def wait_ports_free(timeout=30.0):
+    """The locker's ports are fixed: wait until no other program (an earlier test's locker) holds
+    them, so that a test never talks to a locker that is not its own."""
+    wait_for(lambda: port_is_free(HTTP_PORT) and port_is_free(DISCOVERY_PORT, socket.SOCK_DGRAM),
+             timeout, interval=0.1, what=f"ports {HTTP_PORT}/tcp and {DISCOVERY_PORT}/udp to be free")
 
 
 class Sandbox:
@@ -41,6 +169,24 @@ class Sandbox:
         env["HOME"] = self.home
         env.setdefault("ASAN_OPTIONS", "detect_leaks=1")
         return env
+
+    def write_registry(self, sections):
+        """Writes registry.ini before the start: {"Security": {"MasterIP": "127.0.0.1"}, ...} goes
+        to the sections "[Brivak 3.0\\Security]"...; values are stored as given (booleans "1"/"0"),
+        with a backslash doubled and each line break (CR LF or LF) written as "\\n".
+        Folder 0700, file 0600."""
+        os.makedirs(os.path.dirname(self.registry), mode=0o700, exist_ok=True)
+        lines = []
+        for section, values in sections.items():
+            lines.append(f"[Brivak 3.0\\{section}]")
+            for key, value in values.items():
+                text = str(value).replace("\\", "\\\\").replace("\r\n", "\\n").replace("\n", "\\n")
+                lines.append(f"{key}={text}")
+            lines.append("")
+        fd = os.open(self.registry, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+        with os.fdopen(fd, "w", encoding="utf-8") as f:
+            f.write("\n".join(lines))
+        os.chmod(self.registry, 0o600)
 
     def start(self, *args):
         out = open(os.path.join(self.root, f"out-{len(self.procs)}.txt"), "wb")
@@ -84,6 +230,21 @@ class Sandbox:
             else:
                 texts.append(line)
         return texts
+
+    def wait_output(self, proc, text, timeout=15):
+        """Waits until the process's console output holds `text`."""
+        return wait_for(lambda: text in self.output(proc), timeout, what=f"console text {text!r}")
+
+    def start_locker(self, *args, timeout=30):
+        """Starts the instance once the fixed ports are free and waits until its own HTTP
+        self-test has passed."""
+        wait_ports_free()
+        proc = self.start(*args)
+        wait_for(lambda: "Connectivity established" in self.output(proc) or proc.poll() is not None,
+                 timeout, what="the locker's connectivity self-test")
+        if proc.poll() is not None or "Can not connect" in self.output(proc):
+            raise AssertionError("the locker did not start:\n" + self.output(proc))
+        return proc
 
     def wait_log(self, text, count=1, timeout=15):
         return wait_for(lambda: self.log_texts().count(text) >= count, timeout,
