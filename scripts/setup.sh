@@ -9,7 +9,8 @@ packages=(
   libssl-dev libboost-dev
   libgtest-dev libgmock-dev googletest
   python3
-  xvfb x11-utils xdotool
+  libx11-dev libxss-dev libxext-dev libxtst-dev
+  xvfb x11-utils xdotool x11-xserver-utils imagemagick
 )
 
 missing=()
