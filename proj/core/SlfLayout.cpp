@@ -309,9 +309,9 @@ void Report(SlfLayout& layout, const std::string& section, const std::vector<std
 
 void ApplyFallback(SlfLayout& layout, SlfControl c, const SlfLoadOptions& options, const IniDocument& doc) {
   KeyReader defaults(doc, "", true);
-  SlfControlSpec spec = ReadFixed(c, defaults, options);
-  std::tie(spec.left, spec.top) = FallbackPlace(c);
-  layout.fixed[static_cast<std::size_t>(c)] = std::move(spec);
+  SlfControlSpec item = ReadFixed(c, defaults, options);
+  std::tie(item.left, item.top) = FallbackPlace(c);
+  layout.fixed[static_cast<std::size_t>(c)] = std::move(item);
 }
 
 void ApplyTarget(SlfLayout& layout, const IniDocument& doc, const std::string& section, SlfTarget target,
@@ -323,9 +323,9 @@ void ApplyTarget(SlfLayout& layout, const IniDocument& doc, const std::string& s
     return Report(layout, section, r.Errors());
   }
   if (const std::optional<SlfControl> control = ControlOf(target)) {
-    SlfControlSpec spec = ReadFixed(*control, r, options);
+    SlfControlSpec item = ReadFixed(*control, r, options);
     if (r.Errors().empty()) {
-      layout.fixed[static_cast<std::size_t>(*control)] = std::move(spec);
+      layout.fixed[static_cast<std::size_t>(*control)] = std::move(item);
     } else {
       Report(layout, section, r.Errors());
       if (IsUnlockBox(*control)) ApplyFallback(layout, *control, options, doc);
@@ -334,58 +334,58 @@ void ApplyTarget(SlfLayout& layout, const IniDocument& doc, const std::string& s
   }
   switch (target) {
     case SlfTarget::Label: {
-      SlfLabelSpec spec = ReadLabel(r);
-      if (r.Errors().empty()) layout.created.emplace_back(std::move(spec));
+      SlfLabelSpec item = ReadLabel(r);
+      if (r.Errors().empty()) layout.created.emplace_back(std::move(item));
       break;
     }
     case SlfTarget::Image: {
-      SlfImageSpec spec;
-      spec.left = r.Int("left", 0);
-      spec.top = r.Int("top", 0);
-      spec.width = r.Size("width", 200);
-      spec.height = r.Size("height", 26);
-      spec.transparent = r.Bool("transparent", true);
-      spec.autoSize = r.Bool("autosize", true);
-      spec.fileName = r.Text("filename", "none");
+      SlfImageSpec item;
+      item.left = r.Int("left", 0);
+      item.top = r.Int("top", 0);
+      item.width = r.Size("width", 200);
+      item.height = r.Size("height", 26);
+      item.transparent = r.Bool("transparent", true);
+      item.autoSize = r.Bool("autosize", true);
+      item.fileName = r.Text("filename", "none");
       if (r.Errors().empty()) {
-        if (std::optional<std::string> path = ResolveImage(spec.fileName, options)) {
-          spec.path = std::move(*path);
-          layout.created.emplace_back(std::move(spec));
+        if (std::optional<std::string> path = ResolveImage(item.fileName, options)) {
+          item.path = std::move(*path);
+          layout.created.emplace_back(std::move(item));
         } else {
-          layout.problems.push_back({section, "image file not found: \"" + spec.fileName + "\""});
+          layout.problems.push_back({section, "image file not found: \"" + item.fileName + "\""});
         }
       }
       break;
     }
     case SlfTarget::Bevel: {
-      SlfBevelSpec spec;
-      spec.left = r.Int("left", 0);
-      spec.top = r.Int("top", 0);
-      spec.width = r.Size("width", 200);
-      spec.height = r.Size("height", 26);
-      spec.lowered = r.Bool("raised", false);  // inverted, and existing layouts rely on it
-      if (r.Errors().empty()) layout.created.emplace_back(spec);
+      SlfBevelSpec item;
+      item.left = r.Int("left", 0);
+      item.top = r.Int("top", 0);
+      item.width = r.Size("width", 200);
+      item.height = r.Size("height", 26);
+      item.lowered = r.Bool("raised", false);  // inverted, and existing layouts rely on it
+      if (r.Errors().empty()) layout.created.emplace_back(item);
       break;
     }
     case SlfTarget::GroupBox: {
-      SlfGroupBoxSpec spec;
-      spec.left = r.Int("left", 40);
-      spec.top = r.Int("top", 60);
-      spec.width = r.Size("width", 40);
-      spec.height = r.Size("height", 60);
-      spec.caption = r.Text("caption", "GroupBox%");
-      spec.backColor = r.Color("backcolor", kSlfBlack);
-      if (r.Errors().empty()) layout.created.emplace_back(std::move(spec));
+      SlfGroupBoxSpec item;
+      item.left = r.Int("left", 40);
+      item.top = r.Int("top", 60);
+      item.width = r.Size("width", 40);
+      item.height = r.Size("height", 60);
+      item.caption = r.Text("caption", "GroupBox%");
+      item.backColor = r.Color("backcolor", kSlfBlack);
+      if (r.Errors().empty()) layout.created.emplace_back(std::move(item));
       break;
     }
     case SlfTarget::PlugIn: {
-      SlfPluginSpec spec;
-      spec.left = r.Int("left", 40);
-      spec.top = r.Int("top", 60);
-      spec.width = r.Size("width", 40);
-      spec.height = r.Size("height", 60);
-      spec.fileName = r.Text("filename", "");
-      if (r.Errors().empty()) layout.created.emplace_back(std::move(spec));
+      SlfPluginSpec item;
+      item.left = r.Int("left", 40);
+      item.top = r.Int("top", 60);
+      item.width = r.Size("width", 40);
+      item.height = r.Size("height", 60);
+      item.fileName = r.Text("filename", "");
+      if (r.Errors().empty()) layout.created.emplace_back(std::move(item));
       break;
     }
     default:
@@ -455,13 +455,13 @@ SlfLayout LoadSlfLayoutFile(const std::string& path, const SlfLoadOptions& optio
   return LoadSlfLayout(IniDocument::Parse(text.str()), options);
 }
 
-std::optional<std::string> SlfLiveLabelText(SlfControl control, const SlfControlSpec& spec,
+std::optional<std::string> SlfLiveLabelText(SlfControl control, const SlfControlSpec& item,
                                             const platform::LocalTime& now, long long lockSeconds,
                                             long long systemSeconds) {
   switch (control) {
     case SlfControl::ClockLabel1:
     case SlfControl::ClockLabel2:
-      return FormatSlfClock(spec.format, now);
+      return FormatSlfClock(item.format, now);
     case SlfControl::BrivakUptimeLabel:
       return SecondsToTimeStr(lockSeconds);
     case SlfControl::SystemUptimeLabel:

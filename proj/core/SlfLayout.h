@@ -165,7 +165,7 @@ SlfLayout LoadSlfLayoutFile(const std::string& path, const SlfLoadOptions& optio
 // What the one-second timer writes into a live label: clock labels show `now` in their format, the
 // lock-uptime and system-uptime labels the seconds as "%d sec", "%d min %d sec", ... Nullopt for
 // every other control (its caption stays).
-std::optional<std::string> SlfLiveLabelText(SlfControl control, const SlfControlSpec& spec,
+std::optional<std::string> SlfLiveLabelText(SlfControl control, const SlfControlSpec& item,
                                             const platform::LocalTime& now, long long lockSeconds,
                                             long long systemSeconds);
 

@@ -143,14 +143,14 @@ std::string SlfColorText(SlfColor color) {
 std::optional<SlfFont> ParseSlfFont(std::string_view text) {
   SlfFont font;
   try {
-    SetFontFromID(font.spec, text);
+    SetFontFromID(font.face, text);
   } catch (const std::invalid_argument&) {
     return std::nullopt;
   } catch (const std::out_of_range&) {
     return std::nullopt;
   }
-  if (font.spec.size <= 0 || font.spec.name.empty()) return std::nullopt;
-  const std::optional<SlfColor> color = ParseSlfColor(font.spec.color);
+  if (font.face.size <= 0 || font.face.name.empty()) return std::nullopt;
+  const std::optional<SlfColor> color = ParseSlfColor(font.face.color);
   if (!color) return std::nullopt;
   font.color = *color;
   return font;

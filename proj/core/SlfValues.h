@@ -37,7 +37,7 @@ std::string SlfColorText(SlfColor color);
 // A font text (",name,size,styles,color,charset,") whose size and character set are integers and
 // whose colour is readable by ParseSlfColor. Nullopt otherwise, or when the size is not positive.
 struct SlfFont {
-  FontSpec spec;
+  FontSpec face;
   SlfColor color = 0;
   friend bool operator==(const SlfFont&, const SlfFont&) = default;
 };

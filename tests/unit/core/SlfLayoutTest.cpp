@@ -88,8 +88,8 @@ TEST(SlfLayoutLoad, RowDefaultsOfTheFixedControls) {
   EXPECT_EQ(user.width, 195);
   EXPECT_EQ(user.height, 26);
   EXPECT_EQ(user.mask, '*');  // no mask key: typed names are masked
-  EXPECT_EQ(user.font.spec.name, "MS Sans Serif");
-  EXPECT_EQ(user.font.spec.size, 10);
+  EXPECT_EQ(user.font.face.name, "MS Sans Serif");
+  EXPECT_EQ(user.font.face.size, 10);
   EXPECT_EQ(user.font.color, 0x00FF00u);
   EXPECT_TRUE(user.visible);
   EXPECT_EQ(layout.Fixed(SlfControl::PasswordBox)->width, 200);

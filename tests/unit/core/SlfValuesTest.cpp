@@ -73,11 +73,11 @@ TEST(SlfValues, ColourTextRoundTrips) {
 TEST(SlfValues, FontTextWithReadableColour) {
   const std::optional<SlfFont> font = ParseSlfFont(",MS Sans Serif,10,bi,clLime,1,");
   ASSERT_TRUE(font);
-  EXPECT_EQ(font->spec.name, "MS Sans Serif");
-  EXPECT_EQ(font->spec.size, 10);
-  EXPECT_TRUE(font->spec.bold);
-  EXPECT_TRUE(font->spec.italic);
-  EXPECT_FALSE(font->spec.underline);
+  EXPECT_EQ(font->face.name, "MS Sans Serif");
+  EXPECT_EQ(font->face.size, 10);
+  EXPECT_TRUE(font->face.bold);
+  EXPECT_TRUE(font->face.italic);
+  EXPECT_FALSE(font->face.underline);
   EXPECT_EQ(font->color, 0x00FF00u);
 
   const std::optional<SlfFont> numeric = ParseSlfFont(",Courier New,28,b,$00102030,0,");

@@ -1,0 +1,75 @@
+#include "manager/core/WebHtml.h"
+
+namespace brivak::manager {
+
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+namespace {
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+std::string DecodeQueryValue(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '%' && i + 2 < text.size()) {
+      const int high = HexValue(text[i + 1]);
+      const int low = HexValue(text[i + 2]);
+      if (high >= 0 && low >= 0) {
+        out += static_cast<char>(high * 16 + low);
+        i += 2;
+        continue;
+      }
+    }
+    out += text[i];
+  }
+  return out;
+}
+
+std::string FillTemplate(std::string_view templateText,
+                         const std::vector<std::pair<std::string, std::string>>& values) {
+  std::string out;
+  out.reserve(templateText.size());
+  std::size_t i = 0;
+  while (i < templateText.size()) {
+    const std::string_view rest = templateText.substr(i);
+    const std::pair<std::string, std::string>* hit = nullptr;
+    for (const auto& value : values) {
+      if (!value.first.empty() && rest.starts_with(value.first)) {
+        hit = &value;
+        break;
+      }
+    }
+    if (hit != nullptr) {
+      out += hit->second;
+      i += hit->first.size();
+    } else {
+      out += templateText[i];
+      ++i;
+    }
+  }
+  return out;
+}
+
+}  // namespace brivak::manager
