@@ -1,5 +1,7 @@
 #include "proj/app/EventLoop.h"
 
+#include <algorithm>
+
 namespace brivak::app {
 
 void EventLoop::Post(Task task) { PostAfter(std::chrono::milliseconds(0), std::move(task)); }
@@ -53,6 +55,26 @@ void EventLoop::Run() {
 void EventLoop::ProcessPending() {
   std::unique_lock lock(mutex_);
   while (RunOne(lock, false)) {
+  }
+}
+
+bool EventLoop::RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout) {
+  const auto deadline = Clock::now() + timeout;
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    lock.unlock();
+    const bool finished = done();
+    lock.lock();
+    if (finished) return true;
+    if (quit_ || Clock::now() >= deadline) return false;
+    if (!tasks_.empty() && tasks_.begin()->first.first <= Clock::now()) {
+      RunOne(lock, false);
+      continue;
+    }
+    auto wakeAt = deadline;
+    if (!tasks_.empty()) wakeAt = std::min(wakeAt, tasks_.begin()->first.first);
+    // Wakes for a new post too; the condition is checked again either way.
+    wake_.wait_until(lock, std::min(wakeAt, Clock::now() + std::chrono::milliseconds(20)));
   }
 }
 

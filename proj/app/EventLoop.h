@@ -27,6 +27,10 @@ class EventLoop {
   void Run();
   // Runs the tasks that are due now without waiting; for callers that pump while busy.
   void ProcessPending();
+  // Runs tasks until `done()` holds (checked before each task and whenever the loop would wait) or
+  // `timeout` has passed; returns whether `done()` held. For callers that must wait on the loop's
+  // work, such as tests.
+  bool RunUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout);
 
  private:
   using Clock = std::chrono::steady_clock;

@@ -48,14 +48,22 @@ bool RemoteControl::Start() {
   };
   http_ = std::make_unique<net::HttpCommandServer>(io_, handler_, log, httpOptions);
   const auto httpStarted = http_->Start();
-  if (!httpStarted) log.Mem("EX: HTTP server on port " + std::to_string(ports_.http) + ": " + httpStarted.error);
+  if (httpStarted) {
+    ports_.http = http_->LocalPort();
+  } else {
+    log.Mem("EX: HTTP server on port " + std::to_string(ports_.http) + ": " + httpStarted.error);
+  }
 
   net::UdpDiscoveryOptions udpOptions;
   udpOptions.port = ports_.discovery;
   discovery_ = std::make_unique<net::UdpDiscoveryEndpoint>(
       io_, log, [this] { return tray_.Values().theLocalIP; }, udpOptions);
   const auto udpStarted = discovery_->Start();
-  if (!udpStarted) log.Mem("EX: UDP server on port " + std::to_string(ports_.discovery) + ": " + udpStarted.error);
+  if (udpStarted) {
+    ports_.discovery = discovery_->LocalPort();
+  } else {
+    log.Mem("EX: UDP server on port " + std::to_string(ports_.discovery) + ": " + udpStarted.error);
+  }
 
   ioThread_ = std::thread([this] { io_.run(); });
   return static_cast<bool>(httpStarted);

@@ -36,7 +36,8 @@ class RemoteControl : private core::RemoteEffects, private core::DatagramPort {
   // Stops the io thread, then the servers.
   ~RemoteControl();
 
-  // Starts the HTTP server, the discovery endpoint and the io thread. The console gets a line for
+  // Starts the HTTP server, the discovery endpoint and the io thread. A configured port 0 takes
+  // any free port (tests), which HttpPort and DiscoveryPort then report. The console gets a line for
   // each part that cannot start; the result is false when the HTTP server could not.
   bool Start();
 
@@ -44,7 +45,9 @@ class RemoteControl : private core::RemoteEffects, private core::DatagramPort {
   bool SelfTest();
 
   core::EventReporter& Events() { return reporter_; }
+  // The HTTP port in use: the bound one once started (the configured one before, or on failure).
   std::uint16_t HttpPort() const { return ports_.http; }
+  std::uint16_t DiscoveryPort() const { return ports_.discovery; }
 
  private:
   // core::RemoteEffects, called on network threads.

@@ -107,6 +107,8 @@ class TrayController {
   // Main thread only.
   core::TBrivakSettings& Settings() { return *settings_; }
   bool ExitOnClick() const { return ExitOnClick_; }
+  // The command server's port once started (0 before).
+  std::uint16_t HttpPort() const { return remote_ ? remote_->HttpPort() : 0; }
 
  private:
   void SetDirectories();

@@ -1,0 +1,159 @@
+#include "proj/app/TrayController.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+#include "common/Hash.h"
+#include "platform/fake/FakeClock.h"
+#include "platform/fake/FakePaths.h"
+#include "platform/fake/FakeSystemInfo.h"
+#include "platform/fake/MemoryRegistryStore.h"
+#include "platform/fake/RecordingProcesses.h"
+#include "proj/net/HttpProbe.h"
+#include "support/TempDir.h"
+
+namespace brivak::app {
+namespace {
+
+using namespace std::chrono_literals;
+
+// A UDP socket on 127.0.0.1 that stands for the master station's event port.
+class EventReceiver {
+ public:
+  EventReceiver() : fd_(socket(AF_INET, SOCK_DGRAM, 0)) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    bind(fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+    socklen_t len = sizeof addr;
+    getsockname(fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+    port_ = ntohs(addr.sin_port);
+    timeval timeout{5, 0};
+    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+  }
+  ~EventReceiver() { close(fd_); }
+  std::uint16_t Port() const { return port_; }
+  // The next datagram, or "" when none came within the receive time-out.
+  std::string Receive() {
+    char buffer[2048];
+    const auto n = recv(fd_, buffer, sizeof buffer, 0);
+    return n > 0 ? std::string(buffer, static_cast<std::size_t>(n)) : std::string();
+  }
+
+ private:
+  int fd_;
+  std::uint16_t port_ = 0;
+};
+
+class TrayControllerTest : public ::testing::Test {
+ protected:
+  TrayControllerTest() {
+    paths_.executableDir = dir_.File("bin/");
+    paths_.dataRoot = dir_.File("data");
+    registry_.Modify([](IniDocument& doc) {
+      doc.Write("Brivak 3.0\\Security", "passwordHash", Hash("secret"));
+      doc.Write("Brivak 3.0\\Security", "MasterIP", "127.0.0.1");
+    });
+  }
+  ~TrayControllerTest() override { tray_.reset(); }
+
+  void Start(const std::vector<std::string>& args) {
+    tray_ = std::make_unique<TrayController>(TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_,
+                                                        loop_, RemotePorts{0, 0, events_.Port()}});
+    tray_->FormCreate(args);
+    ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
+  }
+
+  std::vector<std::string> LogTexts() const {
+    std::ifstream in(dir_.File("data/Brivak 3.0/Logs/Dec-09-26.txt"), std::ios::binary);
+    std::vector<std::string> texts;
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const auto stamp = line.find("] ");
+      texts.push_back(line.rfind('[', 0) == 0 && stamp != std::string::npos ? line.substr(stamp + 2) : line);
+    }
+    return texts;
+  }
+  bool LogHas(const std::string& text) const {
+    const auto texts = LogTexts();
+    return std::find(texts.begin(), texts.end(), text) != texts.end();
+  }
+
+  bool Wait(const std::function<bool()>& done) { return loop_.RunUntil(done, 10s); }
+
+  brivak::test::TempDir dir_;
+  platform::FakePaths paths_;
+  platform::FakeSystemInfo system_;
+  platform::FakeClock clock_;
+  platform::MemoryRegistryStore registry_;
+  platform::RecordingProcesses processes_;
+  core::Diagnostics diagnostics_{clock_, dir_.File("data/Brivak 3.0/")};
+  EventLoop loop_;
+  EventReceiver events_;
+  std::unique_ptr<TrayController> tray_;
+};
+
+TEST_F(TrayControllerTest, StartsInTheTrayAndAnswersItsOwnCommandPort) {
+  Start({"-tray"});
+  ASSERT_NE(tray_->HttpPort(), 0);
+  const auto reply =
+      net::HttpProbe("127.0.0.1", tray_->HttpPort(), "/query?s_username=&s_password=secret", 5s);
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_NE(reply->body.find("<status>Unlocked</status>"), std::string::npos) << reply->body;
+  EXPECT_NE(reply->body.find("<masterip>127.0.0.1</masterip>"), std::string::npos);
+  EXPECT_FALSE(tray_->CurrentlyLocked());
+  EXPECT_NE(diagnostics_.TrayConsole().Text().find("Connectivity established"), std::string::npos);
+}
+
+TEST_F(TrayControllerTest, LockIsRecordedAndEndsThroughTheCommandQueue) {
+  Start({"-tray"});
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->CurrentlyLocked() && tray_->LockScreenExists(); }));
+  EXPECT_TRUE(LogHas("Brivak Started with command line parameters: -tray"));
+  EXPECT_TRUE(LogHas("Brivak 3.1 started by tester (Default)"));
+  const int writesBefore = registry_.WriteCount();
+
+  ASSERT_TRUE(tray_->RequestCommand({"shutdown", "", {}}));
+  ASSERT_TRUE(Wait([&] { return !tray_->CurrentlyLocked() && !tray_->LockScreenExists(); }));
+  EXPECT_TRUE(LogHas("Brivak Shutdown"));
+  EXPECT_GT(registry_.WriteCount(), writesBefore) << "the end of a lock saves the settings";
+
+  // A command for a lock that no longer exists does nothing.
+  ASSERT_TRUE(tray_->RequestCommand({"shutdown", "", {}}));
+  bool drained = false;  // posted after the command's own dispatch, so it runs after it
+  loop_.Post([&] { drained = true; });
+  ASSERT_TRUE(Wait([&] { return drained; }));
+  const auto texts = LogTexts();
+  EXPECT_EQ(std::count(texts.begin(), texts.end(), "Brivak Shutdown"), 1);
+}
+
+TEST_F(TrayControllerTest, RefusedUnlockWhileLockedSendsTheSecurityEvent) {
+  Start({"-tray"});
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->CurrentlyLocked(); }));
+  const auto reply = net::HttpProbe("127.0.0.1", tray_->HttpPort(), "/unlock?s_username=bob&s_password=wrong", 5s);
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_EQ(reply->reason, "cant Shutdown, not authenticated");
+  // The handler posts "badpass"; the main loop turns it into the event.
+  ASSERT_TRUE(Wait([&] { return diagnostics_.TrayConsole().Text().find("Incorrect username/password. ") !=
+                                std::string::npos; }));
+  EXPECT_EQ(events_.Receive(), "/se:Incorrect username/password entered for user: bob");
+  EXPECT_TRUE(tray_->CurrentlyLocked());
+}
+
+TEST_F(TrayControllerTest, StartWithoutTrayLocksAtOnce) {
+  Start({});
+  ASSERT_TRUE(Wait([&] { return tray_->CurrentlyLocked(); }));
+  EXPECT_TRUE(LogHas("Brivak 3.1 started by tester (Default)"));
+}
+
+}  // namespace
+}  // namespace brivak::app
