@@ -65,7 +65,7 @@ class RemoteTestBase(unittest.TestCase):
             "Security": {"passwordHash": sha1_hex(PASSWORD), "MasterIP": MASTER, "multiUser": "0",
                          "allowRemoteUnlocking": "0",
                          # Listed, but served only while remote access is on.
-                         "AllowedRemoteIPs": "10.1.2.3\r\n127.0.0.*"},
+                         "AllowedRemoteIPs": "127.0.9.9\r\n127.0.0.*"},
         })
 
     def start_locker(self):

@@ -50,27 +50,27 @@ class RemoteEventReporterTest : public ::testing::Test {
 };
 
 TEST_F(RemoteEventReporterTest, SecurityEventLogsAndReports) {
-  EventReportSettings s{"10.0.0.9", true, false, true};
+  EventReportSettings s{"127.0.0.9", true, false, true};
   reporter_.SecurityEvent(security_event::IncorrectUsernamePasswordFor("bob"), s);
   EXPECT_EQ(port_.sent,
-            std::vector<std::string>{"10.0.0.9 /se:Incorrect username/password entered for user: bob"});
+            std::vector<std::string>{"127.0.0.9 /se:Incorrect username/password entered for user: bob"});
   EXPECT_EQ(log_.Calls(), (std::vector<std::string>{
                               "debug:Security Event: Incorrect username/password entered for user: bob",
                               "log:Security Event: Incorrect username/password entered for user: bob",
-                              "debug:UDP SEND to 10.0.0.9"}));
+                              "debug:UDP SEND to 127.0.0.9"}));
 }
 
 TEST_F(RemoteEventReporterTest, ReportingOffStillLogsWhenAsked) {
-  reporter_.SecurityEvent("Incorrect password entered", EventReportSettings{"10.0.0.9", false, true, true});
+  reporter_.SecurityEvent("Incorrect password entered", EventReportSettings{"127.0.0.9", false, true, true});
   EXPECT_TRUE(port_.sent.empty());
   EXPECT_EQ(log_.Channel("log"), std::vector<std::string>{"Security Event: Incorrect password entered"});
   log_.Clear();
-  reporter_.SecurityEvent("Incorrect password entered", EventReportSettings{"10.0.0.9", false, true, false});
+  reporter_.SecurityEvent("Incorrect password entered", EventReportSettings{"127.0.0.9", false, true, false});
   EXPECT_TRUE(log_.Channel("log").empty());
 }
 
 TEST_F(RemoteEventReporterTest, InvalidMasterIPSkipsTheSend) {
-  for (const char* master : {"", "manager.local", "192.168.001.5", " 10.0.0.9"}) {
+  for (const char* master : {"", "manager.local", "127.000.0.5", " 127.0.0.9"}) {
     log_.Clear();
     reporter_.SecurityEvent("x", EventReportSettings{master, true, true, false});
     reporter_.PowerBroadcast(4, EventReportSettings{master, true, true, false});
@@ -84,10 +84,10 @@ TEST_F(RemoteEventReporterTest, InvalidMasterIPSkipsTheSend) {
 
 TEST_F(RemoteEventReporterTest, FailedSendNeverThrows) {
   port_.fail = true;
-  EXPECT_NO_THROW(reporter_.SecurityEvent("x", EventReportSettings{"10.0.0.9", true, true, false}));
-  EXPECT_NO_THROW(reporter_.PowerBroadcast(9, EventReportSettings{"10.0.0.9", true, true, false}));
+  EXPECT_NO_THROW(reporter_.SecurityEvent("x", EventReportSettings{"127.0.0.9", true, true, false}));
+  EXPECT_NO_THROW(reporter_.PowerBroadcast(9, EventReportSettings{"127.0.0.9", true, true, false}));
   const auto debug = log_.Channel("debug");
-  EXPECT_EQ(debug.back(), "UDP SEND to 10.0.0.9 failed: network unreachable");
+  EXPECT_EQ(debug.back(), "UDP SEND to 127.0.0.9 failed: network unreachable");
 }
 
 TEST_F(RemoteEventReporterTest, PowerEventTexts) {
@@ -102,9 +102,9 @@ TEST_F(RemoteEventReporterTest, PowerEventTexts) {
       {0, ""}};
   for (const auto& [code, text] : table) EXPECT_EQ(PowerEventText(code), text) << code;
 
-  reporter_.PowerBroadcast(10, EventReportSettings{"10.0.0.9", false, true, false});
-  reporter_.PowerBroadcast(4, EventReportSettings{"10.0.0.9", false, false, false});
-  EXPECT_EQ(port_.sent, std::vector<std::string>{"10.0.0.9 /pe:"});  // code 10 still reports, empty
+  reporter_.PowerBroadcast(10, EventReportSettings{"127.0.0.9", false, true, false});
+  reporter_.PowerBroadcast(4, EventReportSettings{"127.0.0.9", false, false, false});
+  EXPECT_EQ(port_.sent, std::vector<std::string>{"127.0.0.9 /pe:"});  // code 10 still reports, empty
   EXPECT_EQ(log_.Channel("mem"), (std::vector<std::string>{"", "System is suspending..."}));
 }
 

@@ -20,30 +20,30 @@ class RemoteGuessThrottleTest : public ::testing::Test {
 
 TEST_F(RemoteGuessThrottleTest, DelayGrowsAfterThreeFreeFailuresUpToTheCap) {
   std::vector<long long> delays;
-  for (int i = 0; i < 14; ++i) delays.push_back(throttle_.RecordFailure("10.0.0.7").count());
+  for (int i = 0; i < 14; ++i) delays.push_back(throttle_.RecordFailure("203.0.113.7").count());
   EXPECT_EQ(delays, (std::vector<long long>{0, 0, 0, 250, 500, 1000, 2000, 4000, 8000, 16000, 30000, 30000,
                                             30000, 30000}));
 }
 
 TEST_F(RemoteGuessThrottleTest, AddressesAreCountedApart) {
-  for (int i = 0; i < 5; ++i) throttle_.RecordFailure("10.0.0.7");
+  for (int i = 0; i < 5; ++i) throttle_.RecordFailure("203.0.113.7");
   EXPECT_EQ(throttle_.RecordFailure("10.0.0.8"), milliseconds(0));
-  EXPECT_EQ(throttle_.RecordFailure("10.0.0.7"), milliseconds(1000));
+  EXPECT_EQ(throttle_.RecordFailure("203.0.113.7"), milliseconds(1000));
 }
 
 TEST_F(RemoteGuessThrottleTest, SuccessResets) {
-  for (int i = 0; i < 6; ++i) throttle_.RecordFailure("10.0.0.7");
-  throttle_.RecordSuccess("10.0.0.7");
-  EXPECT_EQ(throttle_.RecordFailure("10.0.0.7"), milliseconds(0));
+  for (int i = 0; i < 6; ++i) throttle_.RecordFailure("203.0.113.7");
+  throttle_.RecordSuccess("203.0.113.7");
+  EXPECT_EQ(throttle_.RecordFailure("203.0.113.7"), milliseconds(0));
   EXPECT_EQ(throttle_.Size(), 1u);
 }
 
 TEST_F(RemoteGuessThrottleTest, QuietAddressExpires) {
-  for (int i = 0; i < 8; ++i) throttle_.RecordFailure("10.0.0.7");
+  for (int i = 0; i < 8; ++i) throttle_.RecordFailure("203.0.113.7");
   clock_.Advance(14 * 60 * 1000);
-  EXPECT_EQ(throttle_.RecordFailure("10.0.0.7"), milliseconds(8000));  // the 9th: still remembered
+  EXPECT_EQ(throttle_.RecordFailure("203.0.113.7"), milliseconds(8000));  // the 9th: still remembered
   clock_.Advance(15 * 60 * 1000);
-  EXPECT_EQ(throttle_.RecordFailure("10.0.0.7"), milliseconds(0));
+  EXPECT_EQ(throttle_.RecordFailure("203.0.113.7"), milliseconds(0));
 }
 
 TEST_F(RemoteGuessThrottleTest, LoopbackIsNeverHeldBackLongerThanThreeSeconds) {

@@ -20,11 +20,11 @@ SlfLayout Load(const std::string& text, SlfLoadOptions options = {}) {
   return LoadSlfLayout(IniDocument::Parse(text), options);
 }
 
-template <class Spec>
-std::vector<Spec> CreatedOf(const SlfLayout& layout) {
-  std::vector<Spec> out;
+template <class Item>
+std::vector<Item> CreatedOf(const SlfLayout& layout) {
+  std::vector<Item> out;
   for (const SlfCreated& c : layout.created) {
-    if (const Spec* s = std::get_if<Spec>(&c)) out.push_back(*s);
+    if (const Item* s = std::get_if<Item>(&c)) out.push_back(*s);
   }
   return out;
 }
