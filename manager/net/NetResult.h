@@ -1,0 +1,19 @@
+// Outcome of opening a socket of the manager's network layer: success, or why it failed (for
+// example a port already in use), for the log panel.
+#pragma once
+
+#include <string>
+#include <utility>
+
+namespace brivak::manager::net {
+
+struct StartResult {
+  bool ok = false;
+  std::string error;  // empty when ok
+
+  explicit operator bool() const { return ok; }
+  static StartResult Ok() { return {true, {}}; }
+  static StartResult Failed(std::string reason) { return {false, std::move(reason)}; }
+};
+
+}  // namespace brivak::manager::net
