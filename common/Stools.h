@@ -80,6 +80,11 @@ struct FontSpec {
   friend bool operator==(const FontSpec&, const FontSpec&) = default;
 };
 
+// The value of one hexadecimal digit (either case), or -1 for any other character.
+int HexDigitValue(char c);
+// `folder` with a "/" at its end (an empty text stays empty).
+std::string WithTrailingSlash(std::string folder);
+
 // The font text: five fields each preceded by a comma, and a comma at the end:
 // ",name,size,styles,color,charset,", styles being the letters "b", "i", "u", "s" in that order.
 std::string GetFontID(const FontSpec& font);

@@ -1,19 +1,9 @@
 #include "manager/core/WakeOnLan.h"
 
+#include "common/Stools.h"
 #include "manager/core/Ipv4Text.h"
 
 namespace brivak::manager {
-
-namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
 
 std::optional<MacAddress> ParseMacAddress(std::string_view text) {
   std::size_t step = 2;
@@ -28,8 +18,8 @@ std::optional<MacAddress> ParseMacAddress(std::string_view text) {
   MacAddress mac{};
   for (std::size_t i = 0; i < 6; ++i) {
     const std::size_t at = i * step;
-    const int high = HexValue(text[at]);
-    const int low = HexValue(text[at + 1]);
+    const int high = HexDigitValue(text[at]);
+    const int low = HexDigitValue(text[at + 1]);
     if (high < 0 || low < 0) return std::nullopt;
     if (separator != 0 && i < 5 && text[at + 2] != separator) return std::nullopt;
     mac[i] = static_cast<std::uint8_t>(high * 16 + low);

@@ -15,7 +15,7 @@
 #include <string_view>
 
 #include "manager/core/DatagramPort.h"
-#include "manager/net/NetResult.h"
+#include "common/StartResult.h"
 #include "manager/net/UdpSocketLoop.h"
 
 namespace brivak::manager::net {

@@ -14,7 +14,7 @@
 #include <string_view>
 
 #include "manager/core/EventDatagram.h"
-#include "manager/net/NetResult.h"
+#include "common/StartResult.h"
 #include "manager/net/UdpSocketLoop.h"
 
 namespace brivak::manager::net {

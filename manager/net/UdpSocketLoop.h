@@ -15,7 +15,7 @@
 #include <string>
 #include <string_view>
 
-#include "manager/net/NetResult.h"
+#include "common/StartResult.h"
 
 namespace brivak::manager::net::detail {
 

@@ -3,20 +3,12 @@
 #include <fstream>
 #include <utility>
 
+#include "common/Stools.h"
 #include "proj/core/LogFormat.h"
 
 namespace brivak::core {
-namespace {
-
-std::string WithSlash(std::string folder) {
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
-}
-
-}  // namespace
-
 Console::Console(const platform::Clock& clock, DayLog& dayLog, std::string appData)
-    : clock_(clock), dayLog_(dayLog), appData_(WithSlash(std::move(appData))) {
+    : clock_(clock), dayLog_(dayLog), appData_(WithTrailingSlash(std::move(appData))) {
   lines_.emplace_back(kFirstLine);
   textSize_ = kFirstLine.size();
 }

@@ -6,20 +6,12 @@
 #include <utility>
 
 #include "common/AppendFile.h"
+#include "common/Stools.h"
 #include "proj/core/LogFormat.h"
 
 namespace brivak::core {
-namespace {
-
-std::string WithSlash(std::string folder) {
-  if (!folder.empty() && folder.back() != '/') folder += '/';
-  return folder;
-}
-
-}  // namespace
-
 DayLog::DayLog(const platform::Clock& clock, std::string logsFolder)
-    : clock_(clock), logsFolder_(WithSlash(std::move(logsFolder))) {}
+    : clock_(clock), logsFolder_(WithTrailingSlash(std::move(logsFolder))) {}
 
 void DayLog::WriteLog(std::string_view text) {
   const platform::LocalTime now = clock_.Local();

@@ -3,16 +3,11 @@
 #include <algorithm>
 #include <cctype>
 
+#include "common/Stools.h"
+
 namespace brivak::core {
 
 namespace {
-
-int HexValue(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
 
 char LowerAscii(char c) {
   return static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -50,8 +45,8 @@ std::string PercentDecode(std::string_view text) {
     const char c = text[i];
     if (c == '+') {
       out.push_back(' ');
-    } else if (c == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 && HexValue(text[i + 2]) >= 0) {
-      out.push_back(static_cast<char>(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2])));
+    } else if (c == '%' && i + 2 < text.size() && HexDigitValue(text[i + 1]) >= 0 && HexDigitValue(text[i + 2]) >= 0) {
+      out.push_back(static_cast<char>(HexDigitValue(text[i + 1]) * 16 + HexDigitValue(text[i + 2])));
       i += 2;
     } else {
       out.push_back(c);

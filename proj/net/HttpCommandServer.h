@@ -21,7 +21,7 @@
 #include "proj/core/RemoteRequest.h"
 #include "proj/net/AddressText.h"
 #include "proj/net/HttpWire.h"
-#include "proj/net/NetResult.h"
+#include "common/StartResult.h"
 
 namespace brivak::net {
 

@@ -13,7 +13,7 @@
 #include <string>
 
 #include "common/LogSink.h"
-#include "proj/net/NetResult.h"
+#include "common/StartResult.h"
 
 namespace brivak::net {
 

@@ -259,3 +259,20 @@ TEST(StoolsFontText, MalformedNumbersThrowAndLeaveTheFont) {
 
 }  // namespace
 }  // namespace brivak
+
+namespace brivak {
+namespace {
+
+TEST(StoolsSmall, HexDigitValueAndTrailingSlash) {
+  EXPECT_EQ(HexDigitValue('0'), 0);
+  EXPECT_EQ(HexDigitValue('9'), 9);
+  EXPECT_EQ(HexDigitValue('a'), 10);
+  EXPECT_EQ(HexDigitValue('F'), 15);
+  for (char c : {'g', 'G', '/', ':', '@', ' ', '\0'}) EXPECT_EQ(HexDigitValue(c), -1) << int(c);
+  EXPECT_EQ(WithTrailingSlash("/a/b"), "/a/b/");
+  EXPECT_EQ(WithTrailingSlash("/a/b/"), "/a/b/");
+  EXPECT_EQ(WithTrailingSlash(""), "");
+}
+
+}  // namespace
+}  // namespace brivak

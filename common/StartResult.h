@@ -1,10 +1,11 @@
-// Outcome of starting a network endpoint: success, or the reason it failed (for example a port
-// already in use). The program's start-up self-test takes its failure branch on a failed start.
+// Outcome of starting a service such as a listening socket: success, or why it failed (for example
+// a port already in use), for the console or the log panel.
 #pragma once
 
 #include <string>
+#include <utility>
 
-namespace brivak::net {
+namespace brivak {
 
 struct StartResult {
   bool ok = false;
@@ -15,4 +16,4 @@ struct StartResult {
   static StartResult Failed(std::string reason) { return {false, std::move(reason)}; }
 };
 
-}  // namespace brivak::net
+}  // namespace brivak
