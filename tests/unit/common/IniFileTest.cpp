@@ -12,24 +12,15 @@
 #include <thread>
 #include <vector>
 
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace brivak {
 namespace {
 
 using test::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary);
-  out << data;
-}
+using test::ReadAll;
+using test::WriteAll;
 
 unsigned ModeOf(const std::string& path) {
   struct stat st {};

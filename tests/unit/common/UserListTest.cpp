@@ -14,6 +14,7 @@
 
 #include "common/Hash.h"
 #include "unit/common/RecordingLogSink.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace brivak {
@@ -21,18 +22,8 @@ namespace {
 
 using test::RecordingLogSink;
 using test::TempDir;
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-void WriteAll(const std::string& path, const std::string& data) {
-  std::ofstream out(path, std::ios::binary);
-  out << data;
-}
+using test::ReadAll;
+using test::WriteAll;
 
 std::string Upper(std::string s) {
   std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });

@@ -27,7 +27,7 @@ TEST_F(RemoteGuessThrottleTest, DelayGrowsAfterThreeFreeFailuresUpToTheCap) {
 
 TEST_F(RemoteGuessThrottleTest, AddressesAreCountedApart) {
   for (int i = 0; i < 5; ++i) throttle_.RecordFailure("203.0.113.7");
-  EXPECT_EQ(throttle_.RecordFailure("10.0.0.8"), milliseconds(0));
+  EXPECT_EQ(throttle_.RecordFailure("203.0.113.8"), milliseconds(0));
   EXPECT_EQ(throttle_.RecordFailure("203.0.113.7"), milliseconds(1000));
 }
 
@@ -56,15 +56,15 @@ TEST_F(RemoteGuessThrottleTest, LoopbackIsNeverHeldBackLongerThanThreeSeconds) {
 
 TEST_F(RemoteGuessThrottleTest, TableIsBoundedAndEvictsTheStalest) {
   GuessThrottle small(clock_, GuessThrottle::Options{.maxEntries = 3});
-  for (int i = 0; i < 5; ++i) small.RecordFailure("10.0.0.1");
+  for (int i = 0; i < 5; ++i) small.RecordFailure("203.0.113.1");
   clock_.Advance(10);
-  small.RecordFailure("10.0.0.2");
+  small.RecordFailure("203.0.113.2");
   clock_.Advance(10);
-  small.RecordFailure("10.0.0.3");
+  small.RecordFailure("203.0.113.3");
   clock_.Advance(10);
-  small.RecordFailure("10.0.0.4");  // evicts 10.0.0.1, the stalest
+  small.RecordFailure("203.0.113.4");  // evicts 203.0.113.1, the stalest
   EXPECT_EQ(small.Size(), 3u);
-  EXPECT_EQ(small.RecordFailure("10.0.0.1"), milliseconds(0));  // starts afresh
+  EXPECT_EQ(small.RecordFailure("203.0.113.1"), milliseconds(0));  // starts afresh
   EXPECT_EQ(small.Size(), 3u);
 }
 
@@ -72,13 +72,13 @@ TEST_F(RemoteGuessThrottleTest, ConcurrentFailuresAreAllCounted) {
   std::vector<std::thread> threads;
   for (int t = 0; t < 4; ++t) {
     threads.emplace_back([this] {
-      for (int i = 0; i < 50; ++i) throttle_.RecordFailure("10.0.0.9");
+      for (int i = 0; i < 50; ++i) throttle_.RecordFailure("203.0.113.9");
     });
   }
   for (auto& t : threads) t.join();
-  throttle_.RecordSuccess("10.0.0.1");
+  throttle_.RecordSuccess("203.0.113.1");
   // 200 failures so far: the next is the 201st, far beyond the cap.
-  EXPECT_EQ(throttle_.RecordFailure("10.0.0.9"), milliseconds(30000));
+  EXPECT_EQ(throttle_.RecordFailure("203.0.113.9"), milliseconds(30000));
   EXPECT_EQ(throttle_.Size(), 1u);
 }
 

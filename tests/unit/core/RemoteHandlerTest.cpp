@@ -22,15 +22,15 @@ using std::chrono::milliseconds;
 class RemoteHandlerTest : public remotetest::RemoteHandlerFixture {};
 
 TEST_F(RemoteHandlerTest, RefusedAddressGetsAnEmptyOkAndNothingHappens) {
-  const HttpReply reply = Get(std::string("/unlock?") + kAdminCreds, "10.7.7.7");
+  const HttpReply reply = Get(std::string("/unlock?") + kAdminCreds, "127.0.7.7");
   EXPECT_EQ(reply.status, 200);
   EXPECT_EQ(reply.reason, "OK");
   EXPECT_EQ(reply.form, ReplyForm::StatusOnly);
   EXPECT_EQ(reply.body, "");
   EXPECT_EQ(reply.delay, milliseconds(0));
   EXPECT_EQ(log_.Calls(),
-            (std::vector<std::string>{"debug:frmBrivak:httpCommandGet", "debug:AllowRemoteIP:10.7.7.7",
-                                      "debug:!!! REMOTE IP 10.7.7.7 NOT IN LIST, REJECTED !!!"}));
+            (std::vector<std::string>{"debug:frmBrivak:httpCommandGet", "debug:AllowRemoteIP:127.0.7.7",
+                                      "debug:!!! REMOTE IP 127.0.7.7 NOT IN LIST, REJECTED !!!"}));
   EXPECT_TRUE(effects_.Calls().empty());
 }
 
@@ -39,8 +39,8 @@ TEST_F(RemoteHandlerTest, AllowedAddressTraceAndAuthLevel) {
   const auto debug = log_.Channel("debug");
   ASSERT_GE(debug.size(), 3u);
   EXPECT_EQ(debug[0], "frmBrivak:httpCommandGet");
-  EXPECT_EQ(debug[1], "AllowRemoteIP:10.1.2.3");
-  EXPECT_EQ(debug[2], "*** REMOTE IP 10.1.2.3 IN LIST, ALLOWED ***");
+  EXPECT_EQ(debug[1], "AllowRemoteIP:127.0.2.3");
+  EXPECT_EQ(debug[2], "*** REMOTE IP 127.0.2.3 IN LIST, ALLOWED ***");
   EXPECT_EQ(debug.back(), "authlevel: 1");
 }
 
@@ -91,7 +91,7 @@ TEST_F(RemoteHandlerTest, SingleUserMasterPasswordOpensEveryCommand) {
   settings_.multiUser = false;
   const HttpReply reply = Get("/query?s_username=whoever&s_password=masterpw");
   EXPECT_EQ(reply.form, ReplyForm::Page);
-  EXPECT_NE(reply.body.find("<internalip>10.1.2.50</internalip>"), std::string::npos);
+  EXPECT_NE(reply.body.find("<internalip>127.0.2.50</internalip>"), std::string::npos);
 }
 
 TEST_F(RemoteHandlerTest, OnlyAdminCanUnlockTheMasterStationItself) {
@@ -139,8 +139,8 @@ TEST_F(RemoteHandlerTest, SeveralWordsInThePathRunInTheFixedOrder) {
                             PageBody("Standing by.."));
   EXPECT_EQ(log_.Channel("log"),
             (std::vector<std::string>{
-                "Locked by remote address 10.1.2.3", "Update by remote address 10.1.2.3",
-                "Shutdown by remote address 10.1.2.3", "Standby by remote address 10.1.2.3"}));
+                "Locked by remote address 127.0.2.3", "Update by remote address 127.0.2.3",
+                "Shutdown by remote address 127.0.2.3", "Standby by remote address 127.0.2.3"}));
 }
 
 TEST_F(RemoteHandlerTest, UnknownWordsGetTheAuthenticationReply) {
@@ -202,11 +202,11 @@ TEST_F(RemoteHandlerTest, StatusRecordFromSettingsConfigAndFacts) {
   effects_.facts = StatusFacts{"WS-12", 61999, 3'600'500, 17, 3'000'000, true};
   const HttpReply reply = AdminGet("/query");
   EXPECT_EQ(reply.body,
-            PageBody("<computername>WS-12</computername>\r<internalip>10.1.2.50</internalip>\r"
+            PageBody("<computername>WS-12</computername>\r<internalip>127.0.2.50</internalip>\r"
                      "<mac>00112233AABB</mac>\r<group>(n/a)</group>\r<status>Locked</status>\r"
                      "<idletime>61</idletime>\r<uptime>3600</uptime>\r<currentuser>alice</currentuser>\r"
                      "<brivakversion>3.1.0.0</brivakversion>\r<comments>comment</comments>\r"
-                     "<masterip>10.9.9.9</masterip>\r<layout>bluegeneric.html</layout>\r<rdp>-1</rdp>\r"
+                     "<masterip>127.0.9.9</masterip>\r<layout>bluegeneric.html</layout>\r<rdp>-1</rdp>\r"
                      "<cpu>17</cpu>\r<ram>0</ram>\r<locktime>600</locktime>"));
   effects_.shuttingDown = true;
   EXPECT_NE(AdminGet("/query").body.find("<status>Unlocking</status>"), std::string::npos);
@@ -225,7 +225,7 @@ TEST_F(RemoteHandlerTest, GuessingIsSlowedButTheReplyStaysTheSame) {
   // Unknown users and requests without a command word count too (the reply tells either way).
   EXPECT_EQ(Get("/?s_username=ghost&s_password=x").delay, milliseconds(2000));
   // Another address is not affected; the right password is answered at once and resets.
-  EXPECT_EQ(Get("/unlock?s_username=admin&s_password=x", "10.1.3.4").delay, milliseconds(0));
+  EXPECT_EQ(Get("/unlock?s_username=admin&s_password=x", "127.0.3.4").delay, milliseconds(0));
   EXPECT_EQ(Get(std::string("/unlock?") + kAdminCreds).delay, milliseconds(0));
   EXPECT_EQ(Get("/unlock?s_username=admin&s_password=again").delay, milliseconds(0));
 }
@@ -288,27 +288,27 @@ TEST(RemoteSettingsSnapshotTest, CopiesTheFieldsTheHandlerReads) {
   platform::MemoryRegistryStore registry;
   test::RecordingLogSink log;
   TBrivakSettings settings(
-      SettingsContext{registry, log, "/opt/brivak/", "/home/a/.brivak/", "10.0.0.5", "/usr/lib"});
+      SettingsContext{registry, log, "/opt/brivak/", "/home/a/.brivak/", "127.0.5.5", "/usr/lib"});
   settings.Security.MultiUser = true;
   settings.Security.passwordHash = "abc";
-  settings.Security.masterIP = "10.0.0.1";
+  settings.Security.masterIP = "127.0.5.1";
   settings.Security.AllowRemoteUnlocking = true;
-  settings.Security.AllowedRemoteIPs = "10.0.0.*";
+  settings.Security.AllowedRemoteIPs = "127.0.5.*";
   settings.Security.OnlyAdminCanUnlockMaster = true;
   settings.General.LayoutFile = "/home/a/.brivak/layouts/slf/simple.slf";
   settings.Logging.LogBadPasswords = true;
   settings.Logging.LogUserWhoUnlocked = true;
-  const RemoteSettingsSnapshot s = MakeRemoteSettingsSnapshot(settings, "10.0.0.7");
+  const RemoteSettingsSnapshot s = MakeRemoteSettingsSnapshot(settings, "127.0.5.7");
   EXPECT_TRUE(s.multiUser);
   EXPECT_EQ(s.passwordHash, "abc");
-  EXPECT_EQ(s.masterIP, "10.0.0.1");
+  EXPECT_EQ(s.masterIP, "127.0.5.1");
   EXPECT_TRUE(s.allowRemoteUnlocking);
-  EXPECT_EQ(s.allowedRemoteIPs, "10.0.0.*");
+  EXPECT_EQ(s.allowedRemoteIPs, "127.0.5.*");
   EXPECT_TRUE(s.onlyAdminCanUnlockMaster);
   EXPECT_EQ(s.layoutFile, "/home/a/.brivak/layouts/slf/simple.slf");
   EXPECT_TRUE(s.logBadPasswords);
   EXPECT_TRUE(s.logUserWhoUnlocked);
-  EXPECT_EQ(s.theLocalIP, "10.0.0.7");
+  EXPECT_EQ(s.theLocalIP, "127.0.5.7");
 }
 
 }  // namespace

@@ -65,7 +65,7 @@ class FakeEffects : public RemoteEffects {
   std::vector<std::string> calls_;
 };
 
-inline constexpr const char* kRemote = "10.1.2.3";  // in the allowed list below
+inline constexpr const char* kRemote = "127.0.2.3";  // in the allowed list below
 inline constexpr const char* kAdminCreds = "s_username=admin&s_password=adminpw";
 inline constexpr const char* kUnlockerCreds = "s_username=unlocker&s_password=unlockpw";
 
@@ -81,10 +81,10 @@ class RemoteHandlerFixture : public ::testing::Test {
     users_.AddUser("disabled", "offpw", kLevelNone);
     settings_.multiUser = true;
     settings_.passwordHash = Hash("masterpw");
-    settings_.masterIP = "10.9.9.9";
+    settings_.masterIP = "127.0.9.9";
     settings_.allowRemoteUnlocking = true;
-    settings_.allowedRemoteIPs = "10.1.2.*\r\n10.1.3.*";
-    settings_.theLocalIP = "10.1.2.50";
+    settings_.allowedRemoteIPs = "127.0.2.*\r\n127.0.3.*";
+    settings_.theLocalIP = "127.0.2.50";
     settings_.layoutFile = AppData() + "layouts/html/bluegeneric.html";
   }
 

@@ -8,7 +8,7 @@ namespace {
 StatusRecord SampleRecord() {
   StatusRecord r;
   r.computername = "WS-12";
-  r.internalip = "192.168.1.20";
+  r.internalip = "127.0.1.20";
   r.mac = "00112233AABB";
   r.group = "(n/a)";
   r.status = "Locked";
@@ -16,7 +16,7 @@ StatusRecord SampleRecord() {
   r.uptimeMs = 3'600'500;
   r.currentuser = "alice";
   r.brivakversion = "3.1.0.0";
-  r.masterip = "192.168.1.2";
+  r.masterip = "127.0.1.2";
   r.layoutFile = "/home/alice/.local/share/Brivak 3.0/layouts/html/bluegeneric.html";
   r.remoteSession = false;
   r.cpuPercent = 17;
@@ -26,11 +26,11 @@ StatusRecord SampleRecord() {
 
 TEST(RemoteStatusTest, SixteenElementsJoinedByCR) {
   EXPECT_EQ(ReturnQuery(SampleRecord()),
-            "<computername>WS-12</computername>\r<internalip>192.168.1.20</internalip>\r"
+            "<computername>WS-12</computername>\r<internalip>127.0.1.20</internalip>\r"
             "<mac>00112233AABB</mac>\r<group>(n/a)</group>\r<status>Locked</status>\r"
             "<idletime>61</idletime>\r<uptime>3600</uptime>\r<currentuser>alice</currentuser>\r"
             "<brivakversion>3.1.0.0</brivakversion>\r<comments>comment</comments>\r"
-            "<masterip>192.168.1.2</masterip>\r<layout>bluegeneric.html</layout>\r<rdp>0</rdp>\r"
+            "<masterip>127.0.1.2</masterip>\r<layout>bluegeneric.html</layout>\r<rdp>0</rdp>\r"
             "<cpu>17</cpu>\r<ram>0</ram>\r<locktime>600</locktime>");
 }
 

@@ -111,7 +111,7 @@ TEST_F(ComputerReplyHandlerTest, PageReplyOfTheLockersHandlerIsRead) {
   EXPECT_EQ(c.IdleTime, "65");
   EXPECT_EQ(c.UpTime, "7200");
   EXPECT_EQ(c.CPUUse, 12);
-  EXPECT_EQ(c.MasterIP, "10.9.9.9");
+  EXPECT_EQ(c.MasterIP, "127.0.9.9");
   EXPECT_EQ(c.LayoutFile, "bluegeneric.html");
   EXPECT_EQ(c.LockTime, "7200");  // never locked: the whole uptime
 }

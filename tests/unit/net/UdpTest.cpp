@@ -53,14 +53,14 @@ class DiscoveryTest : public ::testing::Test {
 TEST_F(DiscoveryTest, QueryIsAnsweredWithOneByteToTheSendersPort) {
   Start();
   UdpPeer manager;
-  manager.SendTo(port_, "/query?sendto=10.9.9.9");
+  manager.SendTo(port_, "/query?sendto=127.0.9.9");
   const auto answer = manager.Receive();
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->bytes, "7");
   EXPECT_EQ(answer->fromPort, port_);
   EXPECT_FALSE(manager.Pending());
   const std::string from = "127.0.0.1";
-  EXPECT_TRUE(log_.WaitFor("debug:UDP: Received \"/query?sendto=10.9.9.9\" from " + from + " on port " +
+  EXPECT_TRUE(log_.WaitFor("debug:UDP: Received \"/query?sendto=127.0.9.9\" from " + from + " on port " +
                            std::to_string(manager.Port())));
   EXPECT_TRUE(log_.WaitFor("mem:Query accepted, replying to 127.0.0.1"));
   EXPECT_TRUE(log_.WaitFor("debug:binding ip: 127.0.0.1 / local ip 7.1.2.3"));

@@ -7,21 +7,17 @@
 #include <fstream>
 #include <thread>
 
+#include "support/Files.h"
 #include "support/TempDir.h"
 
 namespace brivak::platform {
 namespace {
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  return std::string((std::istreambuf_iterator<char>(in)), {});
-}
-
 // Waits for the child to finish writing a line-terminated file.
 std::string WaitForLine(const std::string& path) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
   while (std::chrono::steady_clock::now() < deadline) {
-    std::string text = ReadFile(path);
+    std::string text = test::ReadAll(path);
     if (!text.empty() && text.back() == '\n') return text;
     std::this_thread::yield();
   }
@@ -36,7 +32,7 @@ TEST(LinuxProcesses, StartsWithArgumentsInTheWorkingFolderWithoutAShell) {
   ASSERT_TRUE(processes.Start({"/bin/sh", "-c", "printf '%s' \"$1\" > out.txt && pwd > where.txt", "sh", odd},
                               dir.Path()));
   EXPECT_EQ(WaitForLine(dir / "where.txt"), dir.Path() + "\n");
-  EXPECT_EQ(ReadFile(dir / "out.txt"), odd);
+  EXPECT_EQ(test::ReadAll(dir / "out.txt"), odd);
   EXPECT_FALSE(std::filesystem::exists(dir / "injected"));
 }
 

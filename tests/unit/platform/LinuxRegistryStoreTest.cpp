@@ -8,11 +8,14 @@
 #include <thread>
 #include <vector>
 
+#include "support/Files.h"
 #include "support/TempDir.h"
 #include "platform/linux/LinuxRegistryStore.h"
 
 namespace brivak::platform {
 namespace {
+
+using test::ReadAll;
 
 using brivak::test::TempDir;
 
@@ -22,11 +25,6 @@ unsigned ModeOf(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return 0xffff;
   return st.st_mode & 07777;
-}
-
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void Increment(RegistryStore& store) {
