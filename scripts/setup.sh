@@ -11,7 +11,14 @@ packages=(
   python3
   libx11-dev libxss-dev libxext-dev libxtst-dev
   xvfb x11-utils xdotool x11-xserver-utils imagemagick
+  qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  chromium
 )
+# Node.js and npm run the browser tests of the manager's web pages; a machine that already has them
+# (from any source) keeps its own.
+if ! command -v npm >/dev/null 2>&1; then
+  packages+=(nodejs npm)
+fi
 
 missing=()
 for p in "${packages[@]}"; do

@@ -14,7 +14,7 @@ ctest --preset dev -j "$jobs"
 
 echo "== unit tests (ThreadSanitizer)"
 scripts/build.sh tsan unit_all
-ctest --preset tsan -L unit -j "$jobs"
+ctest --preset tsan -L unit -LE qt -j "$jobs"
 
 echo "== fuzz targets (libFuzzer, bounded)"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DBRIVAK_FUZZ=ON >/dev/null

@@ -1,5 +1,5 @@
-// The instance's main loop until the desktop shell exists: closures posted from any thread run in
-// order on the thread that calls Run. It stands where the GUI toolkit's event loop will stand.
+// A main loop without a GUI toolkit: closures posted from any thread run in order on the thread
+// that calls Run. Used by tests and by tools that need no window.
 #pragma once
 
 #include <chrono>
@@ -10,23 +10,24 @@
 #include <mutex>
 #include <utility>
 
+#include "proj/app/MainLoop.h"
+
 namespace brivak::app {
 
-class EventLoop {
+class EventLoop final : public MainLoop {
  public:
-  using Task = std::function<void()>;
 
   // Thread-safe. Tasks run in posting order; delayed tasks once their time has come (in deadline
   // order, ties in posting order).
-  void Post(Task task);
-  void PostAfter(std::chrono::milliseconds delay, Task task);
+  void Post(Task task) override;
+  void PostAfter(std::chrono::milliseconds delay, Task task) override;
   // Thread-safe. Run returns after the task running now (if any); tasks not yet run are dropped.
-  void Quit();
+  void Quit() override;
 
   // Runs tasks until Quit. Returns at once when Quit came before Run.
   void Run();
   // Runs the tasks that are due now without waiting; for callers that pump while busy.
-  void ProcessPending();
+  void ProcessPending() override;
   // Runs tasks until `done()` holds (checked before each task and whenever the loop would wait) or
   // `timeout` has passed; returns whether `done()` held. For callers that must wait on the loop's
   // work, such as tests.

@@ -2,7 +2,7 @@
 // check, the lock launch, the return to the tray and the messages from other processes. It is the
 // logic of the tray form; the desktop shell (tray icon, console window, lock screen) plugs into it.
 //
-// Threads: runs on the program's one main thread (the EventLoop's). Network threads use only the
+// Threads: runs on the program's one main thread (the MainLoop's). Network threads use only the
 // methods marked thread-safe, which read atomics or copies taken under the settings lock and hand
 // every change to the main loop.
 #pragma once
@@ -21,7 +21,7 @@
 #include "platform/Processes.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemInfo.h"
-#include "proj/app/EventLoop.h"
+#include "proj/app/MainLoop.h"
 #include "proj/app/RemoteControl.h"
 #include "proj/core/BrivakSettings.h"
 #include "proj/core/CommandLine.h"
@@ -40,7 +40,7 @@ struct TrayPorts {
   platform::RegistryStore& registry;
   platform::Processes& processes;
   core::Diagnostics& diagnostics;
-  EventLoop& loop;
+  MainLoop& loop;
   RemotePorts remotePorts;
 };
 
@@ -102,7 +102,7 @@ class TrayController {
   core::Diagnostics& Log() { return ports_.diagnostics; }
   const platform::Clock& Clock() const { return ports_.clock; }
   const platform::SystemInfo& System() const { return ports_.system; }
-  EventLoop& Loop() { return ports_.loop; }
+  MainLoop& Loop() { return ports_.loop; }
   const UserList& Users() const { return *userList_; }
   // Main thread only.
   core::TBrivakSettings& Settings() { return *settings_; }
