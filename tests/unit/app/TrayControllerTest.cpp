@@ -1,3 +1,4 @@
+#include "proj/app/EventLoop.h"
 #include "proj/app/TrayController.h"
 
 #include <gtest/gtest.h>
