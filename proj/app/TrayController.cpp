@@ -4,6 +4,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "proj/core/HotKey.h"
 #include "proj/core/LogFormat.h"
 #include "proj/core/MessageFilter.h"
 
@@ -13,10 +14,40 @@ namespace fs = std::filesystem;
 
 std::string AppDataFolder(const platform::Paths& paths) { return paths.DataRoot() + "/Brivak 3.0/"; }
 
-TrayController::TrayController(TrayPorts ports) : ports_(ports) {}
+// What a lock asks of the controller; main thread.
+class TrayController::SessionHost final : public core::LockHost {
+ public:
+  explicit SessionHost(TrayController& tray) : tray_(tray) {}
+  void PostCommand(core::LockCommand command) override { tray_.RequestCommand(std::move(command)); }
+  void SecurityEvent(std::string_view text) override { tray_.SecurityEvent(std::string(text)); }
+  void SaveSettings() override { tray_.SaveSettings(); }
+  void LockEnding() override {
+    tray_.currentlyLocked_ = false;
+    tray_.shuttingdown_ = true;
+  }
+  void CloseMainForm() override { tray_.CloseMainForm(); }
+  void TerminateApp() override { tray_.terminateAfterLock_ = true; }
 
-// The servers go first: their threads post into the loop and read this object.
-TrayController::~TrayController() { remote_.reset(); }
+ private:
+  TrayController& tray_;
+};
+
+TrayController::TrayController(TrayPorts ports) : ports_(ports) {
+  ports_.hotkeys.SetCallback([this](int id) {
+    if (id == 0) StartLockLaunch("Hotkey");  // other ids (Alt+Esc with -showdebug) are only captured
+  });
+}
+
+// The servers go first: their threads post into the loop and read this object. A lock still
+// running at the end of the program is dropped without its ShutDown (the program is ending).
+TrayController::~TrayController() {
+  remote_.reset();
+  ports_.hotkeys.SetCallback({});
+  ports_.hotkeys.UnregisterAll();
+  if (shell_) shell_->SetEvents(nullptr);
+  session_.reset();
+  shell_.reset();
+}
 
 void TrayController::FormCreate(const std::vector<std::string>& args) {
   auto& log = ports_.diagnostics;
@@ -97,6 +128,7 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
   ports_.loop.ProcessPending();
   log.Mem("Connectivity established");
   log.Debug("Connectivity on port " + std::to_string(remote_->HttpPort()) + " is up.");
+  SetHotKey();
 
   // 16. Lock at once, or wait in the tray.
   if (options_.runTray) {
@@ -144,8 +176,10 @@ void TrayController::OnInstanceMessage(const platform::InstanceMessage& message)
         OnEndSession();
         break;
       case core::FilterActionKind::GotoFront:
+        if (shell_ && session_ && !session_->Ended()) shell_->BringToFront();
+        break;
       case core::FilterActionKind::WarnIfLockScreenExists:
-        break;  // nothing to raise without windows; the warning is resolved by HandleInstanceMessage
+        break;  // resolved by HandleInstanceMessage
     }
   }
 }
@@ -153,6 +187,11 @@ void TrayController::OnInstanceMessage(const platform::InstanceMessage& message)
 void TrayController::OnEndSession() {
   canCloseBrivak_ = true;
   ports_.diagnostics.Debug("frmBrivak.CloseQuery .. canCloseBrivak = true");
+  if (session_ && !session_->Ended()) {
+    terminateAfterLock_ = true;  // the lock is undone first; its CloseMainForm ends the program
+    session_->ShutDown();
+    return;
+  }
   FormClose();
   ports_.loop.Quit();
 }
@@ -174,6 +213,16 @@ void TrayController::RequestLayoutFile(const std::string& path) {
 }
 
 bool TrayController::RequestCommand(core::LockCommand command) {
+  // Nothing is posted into a lock that no longer exists; "terminate" without a lock ends the program.
+  if (!LockScreenExists()) {
+    if (command.word != "terminate") return false;
+    ports_.loop.Post([this] {
+      if (LockScreenExists()) return;
+      FormClose();
+      ports_.loop.Quit();
+    });
+    return true;
+  }
   if (!commands_.Post(std::move(command))) return false;
   ports_.loop.Post([this] { DrainCommands(); });
   return true;
@@ -190,51 +239,61 @@ core::EventReportSettings TrayController::EventSettings() const {
           settings_->Security.ReportPowerEvents, settings_->Logging.LogBadPasswords};
 }
 
-// The lock launch. The lock screen belongs to the desktop shell, which this build does not have
-// yet: the lock is recorded (status, lines, command handling) while the desktop stays visible,
-// and the console says so rather than claiming a covered screen.
+// The lock launch: the lock screen window and its session, the form creation and Startup. While a
+// lock screen exists a launch only brings it to the front.
 void TrayController::Timer1Timer() {
   auto& log = ports_.diagnostics;
-  if (LockScreenExists()) return;  // a lock is running: a second launch only brings it forward
+  if (LockScreenExists()) {
+    if (shell_ && session_ && !session_->Ended()) shell_->BringToFront();
+    return;
+  }
   log.Debug("frmBrivak.timer1.onTimer");
   canCloseBrivak_ = false;
+  terminateAfterLock_ = false;
   log.Mem("Launching lock screen...");
   lockedWhen_ = ports_.clock.MonotonicMs();
   lockScreenExists_ = true;
   log.TrayConsole().SetLockScreenExists(true);
-  currentlyLocked_ = true;
 
-  bool logStart = false;
-  {
-    std::lock_guard lock(settingsMutex_);
-    logStart = settings_->Logging.LogBrivakStart;
-  }
-  log.WriteLog("Brivak Started with command line parameters: " + options_.paramstring);
-  log.Mem("Current User: " + values_.WinUsername + (ports_.system.IsAdmin() ? " (Administrator)" : ""));
-  if (logStart) log.WriteLog("Brivak 3.1 started by " + values_.WinUsername + " (" + startMethod_ + ")");
-  log.Mem("No lock screen in this build: the lock is recorded, the desktop stays visible.");
+  core::LockSessionValues values;
+  values.startMethod = startMethod_;
+  values.paramstring = options_.paramstring;
+  values.WinUsername = values_.WinUsername;
+  values.isAdmin = ports_.system.IsAdmin();
+  values.secure = secure_;
+  values.INI_MODE = values_.INI_MODE;
+  values.killOnClose = options_.killOnClose;
+  values.runoncekey = options_.runoncekey;
+  values.noprompt = options_.noprompt || options_.paramstring == "-noprompt";
+  values.appData = values_.appData;
+
+  later_ = std::make_unique<core::LaterSteps>(log);
+  sessionHost_ = std::make_unique<SessionHost>(*this);
+  shell_ = ports_.lockScreens.Create(*this);
+  session_ = std::make_unique<core::LockSession>(
+      core::LockSessionPorts{*shell_, *settings_, *userList_, log, ports_.clock, *later_, *sessionHost_}, values);
+  if (!session_->FormCreate()) return;  // no password, no lock: CloseMainForm has run
+  currentlyLocked_ = true;
+  session_->Startup();
+  // Commands that arrived while Startup ran waited for it.
+  ports_.loop.Post([this] { DrainCommands(); });
 }
 
 void TrayController::DrainCommands() {
-  while (auto command = commands_.TryTake()) {
-    if (!LockScreenExists()) continue;  // nothing is posted into a lock that no longer exists
-    const std::string& word = command->word;
-    if (word == "shutdown") {
-      ShutDown();
-    } else if (word == "terminate") {
-      ShutDown();
-      FormClose();
-      ports_.loop.Quit();
-      return;
-    } else if (word == "badpass") {
-      ports_.diagnostics.Mem("Incorrect username/password. ");
-      SecurityEvent("Incorrect username/password entered for user: " + command->user);
-    } else if (word == "remotemessage") {
-      // Visitor notes come with the lock screen; until then the console shows what arrived.
-      ports_.diagnostics.Mem("Message from " + command->message.from + ": " + command->message.subject);
-    } else {
-      ports_.diagnostics.Debug("unhandled command: " + word);
-    }
+  if (!session_ || session_->Ended()) {
+    // Nothing is posted into a lock that no longer exists (or is ending).
+    if (!LockScreenExists()) commands_.Clear();
+    return;
+  }
+  // A lock still starting or showing a prompt keeps its commands until it is ready again; the
+  // queue is looked at again after the command timer's interval.
+  while (session_ && session_->AcceptsCommands()) {
+    auto command = commands_.TryTake();
+    if (!command) return;
+    session_->Dispatch(*command);
+  }
+  if (session_ && !session_->Ended() && commands_.Size() > 0) {
+    ports_.loop.PostAfter(kNextCommandInterval, [this] { DrainCommands(); });
   }
 }
 
@@ -242,34 +301,81 @@ void TrayController::SecurityEvent(const std::string& text) {
   if (remote_) remote_->Events().SecurityEvent(text, EventSettings());
 }
 
+// The end of a lock from outside the lock screen (tray exit, end of session).
 void TrayController::ShutDown() {
-  if (shuttingdown_.exchange(true)) return;
-  auto& log = ports_.diagnostics;
-  bool logExit = false;
-  {
-    std::lock_guard lock(settingsMutex_);
-    logExit = settings_->Logging.LogBrivakExit;
-  }
-  if (logExit) {
-    log.WriteLog("Brivak Shutdown");
-    log.WriteLog("");
-  }
-  commands_.Clear();
-  currentlyLocked_ = false;
-  CloseMainForm();
-  shuttingdown_ = false;
+  if (session_ && !session_->Ended()) session_->ShutDown();
 }
 
+// Called by the session as the last step of its ShutDown (or when its form creation refused).
+// The session and its window are destroyed later, on the loop: the caller is still running.
 void TrayController::CloseMainForm() {
   auto& log = ports_.diagnostics;
   log.Mem("Closing window...");
   log.Debug("begin CloseMainForm");
   SaveSettings();
   log.TrayConsole().savedebugdump();
+  commands_.Clear();
+  currentlyLocked_ = false;
   lockScreenExists_ = false;
+  shuttingdown_ = false;
   log.TrayConsole().SetLockScreenExists(false);
+  ports_.loop.Post([this] { DestroyLock(); });
   log.Debug("end CloseMainForm");
+  if (terminateAfterLock_) {
+    FormClose();
+    ports_.loop.Quit();
+    return;
+  }
   ports_.loop.PostAfter(kBackToTrayDelay, [this] { Timer2Timer(); });
+}
+
+void TrayController::DestroyLock() {
+  if (!session_ || !session_->Ended()) return;  // a new lock was started meanwhile
+  shell_->SetEvents(nullptr);
+  session_.reset();
+  shell_.reset();
+  sessionHost_.reset();
+  later_.reset();
+}
+
+void TrayController::LaunchFromTray() { StartLockLaunch("System Tray"); }
+
+void TrayController::TurnOnSecurity() {
+  secure_ = true;
+  ports_.diagnostics.Mem("Secure mode on");
+  StartLockLaunch("System Tray");
+}
+
+void TrayController::ExitBrivak() {
+  canCloseBrivak_ = true;
+  if (session_ && !session_->Ended()) {
+    terminateAfterLock_ = true;  // the lock ends first; its CloseMainForm ends the program
+    session_->ShutDown();
+    return;
+  }
+  FormClose();
+  ports_.loop.Quit();
+}
+
+void TrayController::SetHotKey() {
+  core::GeneralSettings general;
+  {
+    std::lock_guard lock(settingsMutex_);
+    general = settings_->General;
+  }
+  auto& hotkeys = ports_.hotkeys;
+  hotkeys.UnregisterAll();
+  for (const auto& item : core::HotKeyItems(general, ports_.diagnostics.TrayConsole().SHOW_DEBUG.load())) {
+    const auto x11 = core::ToX11HotKey(item);
+    if (!x11) continue;
+    // A combination another program holds stays unregistered; nothing is reported.
+    hotkeys.Register(item.id, x11->keysym, x11->masks[0]);
+  }
+}
+
+std::string TrayController::HotKeyText() const {
+  std::lock_guard lock(settingsMutex_);
+  return core::GetHotKeyText(settings_->General);
 }
 
 void TrayController::SaveSettings() {
@@ -289,6 +395,7 @@ void TrayController::SaveSettings() {
 void TrayController::Timer2Timer() {
   ports_.diagnostics.TrayConsole().savedebugdump();
   canCloseBrivak_ = true;
+  if (backToTray_) backToTray_();
 }
 
 void TrayController::FormClose() {

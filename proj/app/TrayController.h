@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -16,6 +17,7 @@
 
 #include "common/UserList.h"
 #include "platform/Clock.h"
+#include "platform/HotkeyRegistrar.h"
 #include "platform/Instance.h"
 #include "platform/Paths.h"
 #include "platform/Processes.h"
@@ -27,10 +29,25 @@
 #include "proj/core/CommandLine.h"
 #include "proj/core/CommandQueue.h"
 #include "proj/core/Diagnostics.h"
+#include "proj/core/LaterSteps.h"
+#include "proj/core/LockSession.h"
+#include "proj/core/LockShell.h"
 #include "proj/core/RemoteCommandHandler.h"
 #include "proj/core/RemoteEvents.h"
 
 namespace brivak::app {
+
+class TrayController;
+
+// Creates the lock screen window of one lock (main thread). The window is shown by the session's
+// Startup (LockShell::ShowLockScreen) and destroyed by the controller after the lock ends. The
+// controller outlives every window; the window may keep the reference for the settings, the user
+// list, the diagnostics and the program values it needs.
+class LockScreenFactory {
+ public:
+  virtual ~LockScreenFactory() = default;
+  virtual std::unique_ptr<core::LockShell> Create(TrayController& controller) = 0;
+};
 
 // What the controller uses of the system. The references must outlive the controller.
 struct TrayPorts {
@@ -42,6 +59,8 @@ struct TrayPorts {
   core::Diagnostics& diagnostics;
   MainLoop& loop;
   RemotePorts remotePorts;
+  LockScreenFactory& lockScreens;
+  platform::HotkeyRegistrar& hotkeys;  // the lock hotkey (id 0) and, with -showdebug, Alt+Esc (id 1)
 };
 
 // Program-wide values set during start-up and read by the rest of the program. Set on the main
@@ -65,6 +84,7 @@ struct ProgramValues {
 inline constexpr std::chrono::milliseconds kLockLaunchDelay{10};   // Timer1
 inline constexpr std::chrono::milliseconds kBackToTrayDelay{500};  // Timer2
 inline constexpr std::chrono::milliseconds kSelfTestTimeout{800};
+inline constexpr std::chrono::milliseconds kNextCommandInterval{100};  // NextCommandTimer
 
 // "<data root>/Brivak 3.0/".
 std::string AppDataFolder(const platform::Paths& paths);
@@ -82,8 +102,31 @@ class TrayController {
   void OnInstanceMessage(const platform::InstanceMessage& message);
   // The end of the desktop session (or a termination signal): close as the session's end does.
   void OnEndSession();
-  // Starts the lock launch (Timer1) with the given start method; main thread.
+  // Starts the lock launch (Timer1) with the given start method; main thread. While a lock screen
+  // exists the launch only brings it to the front.
   void StartLockLaunch(const std::string& startMethod);
+
+  // The tray menu and the desktop shell; main thread.
+  // "Launch Brivak" (menu item, double-click): a lock launch with startMethod "System Tray".
+  void LaunchFromTray();
+  // "Exit Brivak": ends a running lock, then the program. The shell asks for the password first
+  // when RequirePasswordToExit says so.
+  void ExitBrivak();
+  // "Turn on Security": secure mode from now on (console "Secure mode on").
+  void TurnOnSecurity();
+  bool Secure() const { return secure_; }
+  // `SetHotKey`: registers the lock hotkey from the settings (and Alt+Esc with -showdebug); called
+  // at start-up and after the options change. An index outside A-Z registers nothing.
+  void SetHotKey();
+  // The hotkey as text ("Ctrl + Alt + S") for the balloon "Double click or press " + text + " to lock.".
+  std::string HotKeyText() const;
+  // The tray balloon's text after a lock ended.
+  std::string BalloonText() const { return "Double click or press " + HotKeyText() + " to lock."; }
+  // The running lock, or null (main thread). Valid until the lock ends; do not keep it.
+  core::LockSession* Session() { return session_.get(); }
+  core::LockShell* LockScreen() { return shell_.get(); }
+  // Called after the return to the tray (Timer2), e.g. to show the balloon; main thread.
+  void SetBackToTrayHandler(std::function<void()> handler) { backToTray_ = std::move(handler); }
 
   // Thread-safe requests from the network side.
   void RequestLockLaunch();
@@ -121,6 +164,8 @@ class TrayController {
   void CloseMainForm();
   void SaveSettings();
   void FormClose();
+  void DestroyLock();
+  class SessionHost;
 
   TrayPorts ports_;
   ProgramValues values_;
@@ -135,10 +180,18 @@ class TrayController {
   bool canCloseBrivak_ = false;
   bool ExitOnClick_ = false;
   bool closed_ = false;
+  bool terminateAfterLock_ = false;  // the program ends when the running lock has ended
   std::atomic<bool> currentlyLocked_{false};
   std::atomic<bool> lockScreenExists_{false};
   std::atomic<bool> shuttingdown_{false};
   std::atomic<std::int64_t> lockedWhen_{0};
+  // One lock: its window, its session and what they use. Destroyed together, on the main loop,
+  // after CloseMainForm returned.
+  std::unique_ptr<SessionHost> sessionHost_;
+  std::unique_ptr<core::LaterSteps> later_;
+  std::unique_ptr<core::LockShell> shell_;
+  std::unique_ptr<core::LockSession> session_;
+  std::function<void()> backToTray_;
 };
 
 }  // namespace brivak::app

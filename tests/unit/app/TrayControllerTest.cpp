@@ -16,9 +16,12 @@
 #include "platform/fake/FakePaths.h"
 #include "platform/fake/FakeSystemInfo.h"
 #include "platform/fake/MemoryRegistryStore.h"
+#include "platform/fake/RecordingHotkeyRegistrar.h"
 #include "platform/fake/RecordingProcesses.h"
 #include "proj/net/HttpProbe.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
+#include "unit/core/LockTestFakes.h"
 
 namespace brivak::app {
 namespace {
@@ -53,6 +56,25 @@ class EventReceiver {
   std::uint16_t port_ = 0;
 };
 
+// Lock screens that record what the lock asks of them, all into one journal.
+class RecordingLockScreens : public LockScreenFactory {
+ public:
+  std::unique_ptr<core::LockShell> Create(TrayController& controller) override {
+    ++created;
+    auto shell = std::make_unique<core::test::RecordingLockShell>(journal);
+    shell->settings = &controller.Settings();
+    shell->firstTimeHash = firstTimeHash;
+    last = shell.get();
+    return shell;
+  }
+  bool Has(const std::string& entry) const { return std::find(journal.begin(), journal.end(), entry) != journal.end(); }
+
+  core::test::Journal journal;
+  core::test::RecordingLockShell* last = nullptr;  // valid while its lock exists
+  std::string firstTimeHash;
+  int created = 0;
+};
+
 class TrayControllerTest : public ::testing::Test {
  protected:
   TrayControllerTest() {
@@ -67,7 +89,8 @@ class TrayControllerTest : public ::testing::Test {
 
   void Start(const std::vector<std::string>& args) {
     tray_ = std::make_unique<TrayController>(TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_,
-                                                        loop_, RemotePorts{0, 0, events_.Port()}});
+                                                        loop_, RemotePorts{0, 0, events_.Port()}, screens_,
+                                                        hotkeys_});
     tray_->FormCreate(args);
     ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
   }
@@ -99,6 +122,8 @@ class TrayControllerTest : public ::testing::Test {
   core::Diagnostics diagnostics_{clock_, dir_.File("data/Brivak 3.0/")};
   EventLoop loop_;
   EventReceiver events_;
+  RecordingLockScreens screens_;
+  platform::RecordingHotkeyRegistrar hotkeys_;
   std::unique_ptr<TrayController> tray_;
 };
 
@@ -114,10 +139,11 @@ TEST_F(TrayControllerTest, StartsInTheTrayAndAnswersItsOwnCommandPort) {
   EXPECT_NE(diagnostics_.TrayConsole().Text().find("Connectivity established"), std::string::npos);
 }
 
-TEST_F(TrayControllerTest, LockIsRecordedAndEndsThroughTheCommandQueue) {
+TEST_F(TrayControllerTest, LockRunsASessionAndEndsThroughTheCommandQueue) {
   Start({"-tray"});
   tray_->RequestLockLaunch();
-  ASSERT_TRUE(Wait([&] { return tray_->CurrentlyLocked() && tray_->LockScreenExists(); }));
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  EXPECT_TRUE(tray_->CurrentlyLocked() && tray_->LockScreenExists());
   EXPECT_TRUE(LogHas("Brivak Started with command line parameters: -tray"));
   EXPECT_TRUE(LogHas("Brivak 3.1 started by tester (Default)"));
   const int writesBefore = registry_.WriteCount();
@@ -127,11 +153,13 @@ TEST_F(TrayControllerTest, LockIsRecordedAndEndsThroughTheCommandQueue) {
   EXPECT_TRUE(LogHas("Brivak Shutdown"));
   EXPECT_GT(registry_.WriteCount(), writesBefore) << "the end of a lock saves the settings";
 
-  // A command for a lock that no longer exists does nothing.
-  ASSERT_TRUE(tray_->RequestCommand({"shutdown", "", {}}));
-  bool drained = false;  // posted after the command's own dispatch, so it runs after it
-  loop_.Post([&] { drained = true; });
-  ASSERT_TRUE(Wait([&] { return drained; }));
+  EXPECT_TRUE(screens_.Has("shell:ReleaseCovers"));
+  EXPECT_TRUE(screens_.Has("shell:CloseWindow"));
+  // The session goes after CloseMainForm returned.
+  ASSERT_TRUE(Wait([&] { return tray_->Session() == nullptr; }));
+
+  // Nothing is posted into a lock that no longer exists.
+  EXPECT_FALSE(tray_->RequestCommand({"shutdown", "", {}}));
   const auto texts = LogTexts();
   EXPECT_EQ(std::count(texts.begin(), texts.end(), "Brivak Shutdown"), 1);
 }
@@ -144,8 +172,7 @@ TEST_F(TrayControllerTest, RefusedUnlockWhileLockedSendsTheSecurityEvent) {
   ASSERT_TRUE(reply.has_value());
   EXPECT_EQ(reply->reason, "cant Shutdown, not authenticated");
   // The handler posts "badpass"; the main loop turns it into the event.
-  ASSERT_TRUE(Wait([&] { return diagnostics_.TrayConsole().Text().find("Incorrect username/password. ") !=
-                                std::string::npos; }));
+  ASSERT_TRUE(Wait([&] { return screens_.Has("shell:MessageBox Incorrect username/password. |Brivak"); }));
   EXPECT_EQ(events_.Receive(), "/se:Incorrect username/password entered for user: bob");
   EXPECT_TRUE(tray_->CurrentlyLocked());
 }
@@ -154,6 +181,84 @@ TEST_F(TrayControllerTest, StartWithoutTrayLocksAtOnce) {
   Start({});
   ASSERT_TRUE(Wait([&] { return tray_->CurrentlyLocked(); }));
   EXPECT_TRUE(LogHas("Brivak 3.1 started by tester (Default)"));
+}
+
+TEST_F(TrayControllerTest, HotkeyIsRegisteredAndLocksWithItsStartMethod) {
+  Start({"-tray"});
+  // Ctrl+Alt+S by default: keysym "s", ControlMask | Mod1Mask.
+  ASSERT_EQ(hotkeys_.Registered().count(0), 1u);
+  EXPECT_EQ(hotkeys_.Registered().at(0).keysym, 0x73u);
+  EXPECT_EQ(hotkeys_.Registered().at(0).modifiers, 4u | 8u);
+  EXPECT_EQ(tray_->BalloonText(), "Double click or press Ctrl + Alt + S to lock.");
+  hotkeys_.Press(0x73, 4 | 8);
+  EXPECT_EQ(hotkeys_.Pump(), 1);
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  EXPECT_TRUE(LogHas("Brivak 3.1 started by tester (Hotkey)"));
+}
+
+TEST_F(TrayControllerTest, HotkeyIndexOutsideTheAlphabetRegistersNothing) {
+  registry_.Modify([](IniDocument& doc) { doc.Write("Brivak 3.0\\General", "hkHotKeyIndex", "26"); });
+  Start({"-tray"});
+  EXPECT_TRUE(hotkeys_.Registered().empty());
+}
+
+TEST_F(TrayControllerTest, LaunchWhileALockExistsOnlyBringsItToTheFront) {
+  Start({"-tray"});
+  tray_->LaunchFromTray();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  EXPECT_TRUE(LogHas("Brivak 3.1 started by tester (System Tray)"));
+  const auto fronts = std::count(screens_.journal.begin(), screens_.journal.end(), "shell:BringToFront");
+  tray_->StartLockLaunch("Hotkey");
+  ASSERT_TRUE(Wait([&] {
+    return std::count(screens_.journal.begin(), screens_.journal.end(), "shell:BringToFront") > fronts;
+  }));
+  EXPECT_EQ(screens_.created, 1);
+  EXPECT_FALSE(LogHas("Brivak 3.1 started by tester (Hotkey)"));
+}
+
+TEST_F(TrayControllerTest, CommandsWaitWhileAPromptIsOpen) {
+  Start({"-tray"});
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  auto* shell = screens_.last;
+  bool shutdownWaited = false;
+  // While the "Unlock & Exit" prompt is open, a "shutdown" arrives and the loop runs.
+  shell->duringPrompt = [&] {
+    ASSERT_TRUE(tray_->RequestCommand({"shutdown", "", {}}));
+    loop_.ProcessPending();
+    shutdownWaited = tray_->LockScreenExists();
+  };
+  shell->events->UnlockAndExit();
+  EXPECT_TRUE(shutdownWaited);
+  // After the prompt closed the waiting command ends the lock.
+  ASSERT_TRUE(Wait([&] { return !tray_->LockScreenExists(); }));
+  EXPECT_FALSE(tray_->CurrentlyLocked());
+}
+
+TEST_F(TrayControllerTest, NoPasswordAndNoneGivenMeansNoLock) {
+  registry_.Modify([](IniDocument& doc) { doc.Write("Brivak 3.0\\Security", "passwordHash", ""); });
+  Start({"-tray"});
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return screens_.Has("shell:RunFirstTimeDialog"); }));
+  ASSERT_TRUE(Wait([&] { return tray_->Session() == nullptr; }));
+  EXPECT_FALSE(tray_->LockScreenExists());
+  EXPECT_FALSE(tray_->CurrentlyLocked());
+  EXPECT_FALSE(screens_.Has("shell:ShowLockScreen"));
+}
+
+TEST_F(TrayControllerTest, PasswordChangeInIniModeIsSavedToTheIniForm) {
+  std::filesystem::create_directories(dir_.File("bin"));
+  brivak::test::WriteAll(dir_.File("bin/settings.ini"),
+                          "[Security]\r\npasswordHash=" + Hash("secret") + "\r\nMasterIP=127.0.0.1\r\n");
+  Start({"-tray"});
+  ASSERT_TRUE(tray_->Values().INI_MODE);
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  const int registryWrites = registry_.WriteCount();
+  screens_.last->changePasswordHash = Hash("changed");
+  screens_.last->events->OnChangePassword();
+  EXPECT_NE(brivak::test::ReadAll(dir_.File("bin/settings.ini")).find(Hash("changed")), std::string::npos);
+  EXPECT_EQ(registry_.WriteCount(), registryWrites);
 }
 
 }  // namespace

@@ -1,0 +1,76 @@
+// The parts of a lock that this build does not carry yet (HTML layouts, plug-ins, status bar,
+// screen savers, visitor and away messages, shell policies, network, start-up registration, the
+// mini-browser and the dialogs behind some commands). The lock session calls them at their place in
+// Startup, ShutDown and the dispatcher; this default implementation writes one console line per
+// call saying the part is not in this build, so no step is a silent gap. Later work overrides the
+// methods it brings. Main thread only.
+#pragma once
+
+#include <string>
+
+#include "common/LogSink.h"
+#include "proj/core/CommandQueue.h"
+
+namespace brivak::core {
+
+class LaterSteps {
+ public:
+  // `log` must outlive this object.
+  explicit LaterSteps(LogSink& log) : log_(log) {}
+  virtual ~LaterSteps() = default;
+
+  // --- Startup, each paired with its undo where it changes something ---
+  virtual void CreateProcessMapper();
+  virtual void CloseProcessMapper();
+  virtual void InitMessages();
+  virtual void RegisterScreenSavers();
+  virtual void RegisterLayouts();
+  // An HTML layout (LayoutMode other than 0); true when it was applied. The default applies nothing.
+  virtual bool ApplyHtmlLayout(const std::string& path);
+  virtual void DeleteTemporaryFiles();
+  virtual void StartPlugins();
+  virtual void UnloadPlugins();
+  virtual void MinimizeWindows();
+  // The away message picker; returns the away message chosen (the default gives `defaultMessage`).
+  virtual std::string PromptForAwayMessage(const std::string& defaultMessage);
+  virtual void StartScreenSaverTimer();
+  virtual void StopScreenSaverTimer();
+  virtual void HideTaskbar();
+  virtual void ShowTaskbar();
+  virtual void SetAutoRun(bool isAdmin);
+  virtual void RestoreAutoRun(bool isAdmin);
+  virtual void DisableBalloonTips();
+  virtual void EnableBalloonTips();
+  virtual void DisableTaskManager();
+  virtual void EnableTaskManager();
+  virtual void StartStatusBar();
+  virtual void StopStatusBar();
+  virtual void StartMiniBrowser();
+  virtual void LockWorkStation();
+
+  // --- ShutDown ---
+  virtual void RestoreNetwork();
+  // Visitor messages of this lock shown at its end.
+  virtual void ShowMessagesAtEnd();
+  virtual void WriteStartupRegistration();
+  // The RunOnce start: opens the restart program of the program folder.
+  virtual void RunRestartProgram();
+
+  // --- Dispatcher targets ---
+  virtual void LeaveMessage();
+  virtual void AddRemoteMessage(const RemoteMessage& message);
+  virtual void OptionsDialog();
+  // False when the lock holds no visitor messages.
+  virtual bool HasMessages();
+  virtual void MessagesDialog();
+  virtual void ChangeAwayMessage();
+  virtual void LogViewer();
+  virtual void ReloadHtmlLayout();
+
+ protected:
+  // "<part>: not in this build" on the console.
+  void NotInThisBuild(const std::string& part);
+  LogSink& log_;
+};
+
+}  // namespace brivak::core

@@ -1,0 +1,98 @@
+// What the lock session asks of the lock screen window and of the desktop, and what the window
+// reports back. The desktop shell (a toolkit window) implements LockShell; the lock session
+// (LockSession.h) implements LockEvents. Both run on the main thread only.
+//
+// Modal calls (RunFirstTimeDialog, Authorize, MessageBox, RunChangePasswordDialog) may pump events
+// while they are open; the session guards itself against re-entry.
+#pragma once
+
+#include <string>
+
+#include "proj/core/KeyDecisions.h"
+
+namespace brivak::core {
+
+enum class MessageIcon { Information, Warning, Stop };
+
+// What the lock screen window reports to the session. Set with LockShell::SetEvents.
+class LockEvents {
+ public:
+  virtual ~LockEvents() = default;
+  // An OK button of the unlock box, or Enter in its password edit.
+  virtual void OnUnlockOk(const std::string& user, const std::string& password) = 0;
+  // The "Change Password" button of the unlock box.
+  virtual void OnChangePassword() = 0;
+  // The "Leave a Message" button of the unlock box.
+  virtual void OnLeaveMessage() = 0;
+  // The lock-screen menu's "Unlock Brivak".
+  virtual void UnlockBrivak() = 0;
+  // The lock-screen menu's "Unlock & Exit".
+  virtual void UnlockAndExit() = 0;
+  // Any attempt to close the window (window manager, Alt+F4): true when the window may close;
+  // otherwise the session has run "Unlock & Exit" and the window stays.
+  virtual bool OnCloseQuery() = 0;
+  // A key press while the window holds the keyboard; the window carries out the decision
+  // (drop the key, open the menu, hide the bar). The session acts on unlockAndExit itself.
+  virtual KeyDecision OnLockKey(const KeyEvent& event) = 0;
+  // The window's one-second timer, running while the window exists (the re-lock countdown).
+  virtual void OnLockTimer() = 0;
+};
+
+class LockShell {
+ public:
+  virtual ~LockShell() = default;
+
+  // Where the window sends its events; null detaches (before the session goes away).
+  virtual void SetEvents(LockEvents* events) = 0;
+
+  // --- Prompts (modal) ---
+  // The first-time password dialog; true when a master password is stored in the settings after it.
+  virtual bool RunFirstTimeDialog() = 0;
+  // The password prompt for `activity` ("unlock Brivak", "unlock && exit Brivak", ...); true when the
+  // level granted is at least `level`. Always prompts: the unlocked-in-place rule is the session's.
+  virtual bool Authorize(const std::string& activity, int level) = 0;
+  // A message box with an OK button.
+  virtual void MessageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  // The change-password dialog; true when it changed the settings (the session saves them).
+  virtual bool RunChangePasswordDialog() = 0;
+
+  // --- Window and layout ---
+  // Shows the lock screen window on the primary monitor (before the layout is applied).
+  virtual void ShowLockScreen() = 0;
+  // Loads the SLF file at `path` and applies it (faulty sections reported and skipped, never
+  // without an unlock box); `awayMessage` fills the away-message label.
+  virtual void ApplySlfLayout(const std::string& path, const std::string& awayMessage) = 0;
+  // Frees exactly the controls ApplySlfLayout created. Harmless when there are none.
+  virtual void FreeCreatedControls() = 0;
+  // Covers every monitor: the lock screen on the primary one, black covers on the others; reuses
+  // or releases the covers of an earlier call. Kept up to date while the lock exists.
+  virtual void FillScreen() = 0;
+  // Releases every cover and stops following monitor changes. Harmless when there are none.
+  virtual void ReleaseCovers() = 0;
+
+  // --- Input ---
+  // `lock`: takes the keyboard and pointer grabs on the lock screen, retrying on its own while
+  // another client holds one; false when they are not held yet (the window reports it once on the
+  // console and in the log).
+  virtual bool TakeInputGrabs() = 0;
+  // `unlock`: gives up both grabs and stops retrying. Harmless when nothing is held.
+  virtual void ReleaseInputGrabs() = 0;
+
+  // --- Unlock box and looks ---
+  // `FocusBox`: the password edit, then the user-name edit, each if visible (the user name wins).
+  virtual void FocusBox() = 0;
+  virtual void ClearPassword() = 0;
+  // Clears the user-name and the password edit.
+  virtual void ClearBoth() = 0;
+  // Shows `text` ("299 seconds") in the countdown label, making it visible.
+  virtual void ShowCountdown(const std::string& text) = 0;
+  virtual void HideCountdown() = 0;
+  // The locked / unlocked-in-place look of the lock-screen menu button.
+  virtual void SetLockedLook(bool locked) = 0;
+  // Brings the lock screen (and its covers) to the front and gives it the focus.
+  virtual void BringToFront() = 0;
+  // Hides the window for good; the owner destroys it afterwards. No event is sent after this.
+  virtual void CloseWindow() = 0;
+};
+
+}  // namespace brivak::core

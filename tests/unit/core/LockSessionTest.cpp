@@ -1,0 +1,495 @@
+#include "proj/core/LockSession.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "common/Hash.h"
+#include "platform/fake/FakeClock.h"
+#include "platform/fake/MemoryRegistryStore.h"
+#include "support/TempDir.h"
+#include "unit/core/LockTestFakes.h"
+
+namespace brivak::core {
+namespace {
+
+using test::Journal;
+
+class LockSessionTest : public ::testing::Test {
+ protected:
+  LockSessionTest() {
+    std::filesystem::create_directories(dir_.Folder() + "Logs");
+    diagnostics_.EventLog().SetDoLog(true);
+    settings_.Security.passwordHash = Hash("secret");
+    settings_.General.LayoutMode = 0;
+    settings_.General.LayoutFile = dir_.Folder() + "mine.ini";
+    std::ofstream(settings_.General.LayoutFile) << "[General]\n";
+    shell_.settings = &settings_;
+    values_.WinUsername = "tester";
+    values_.startMethod = "Hotkey";
+    values_.paramstring = "-tray";
+    values_.appData = dir_.Folder();
+  }
+
+  LockSession& Make() {
+    session_ = std::make_unique<LockSession>(
+        LockSessionPorts{shell_, settings_, users_, diagnostics_, clock_, later_, host_}, values_);
+    return *session_;
+  }
+  LockSession& Started() {
+    auto& session = Make();
+    EXPECT_TRUE(session.FormCreate());
+    session.Startup();
+    return session;
+  }
+
+  std::vector<std::string> LogTexts() const {
+    std::ifstream in(dir_.Folder() + "Logs/Dec-09-26.txt", std::ios::binary);
+    std::vector<std::string> texts;
+    std::string line;
+    while (std::getline(in, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      const auto stamp = line.find("] ");
+      texts.push_back(line.rfind('[', 0) == 0 && stamp != std::string::npos ? line.substr(stamp + 2) : line);
+    }
+    return texts;
+  }
+  int LogCount(const std::string& text) const {
+    const auto texts = LogTexts();
+    return static_cast<int>(std::count(texts.begin(), texts.end(), text));
+  }
+  bool ConsoleHas(const std::string& text) {
+    const auto lines = diagnostics_.TrayConsole().Lines();
+    return std::any_of(lines.begin(), lines.end(),
+                       [&](const std::string& line) { return line.find(text) != std::string::npos; });
+  }
+  Journal Since(std::size_t from) const { return Journal(journal_.begin() + static_cast<long>(from), journal_.end()); }
+
+  brivak::test::TempDir dir_;
+  platform::FakeClock clock_;
+  platform::MemoryRegistryStore registry_;
+  Diagnostics diagnostics_{clock_, dir_.Folder()};
+  TBrivakSettings settings_{SettingsContext{registry_, diagnostics_, dir_.Folder(), dir_.Folder(), "", ""}};
+  UserList users_{dir_.Folder() + "userlist.dat"};
+  Journal journal_;
+  test::RecordingLockShell shell_{journal_};
+  test::RecordingLaterSteps later_{diagnostics_, journal_};
+  test::RecordingLockHost host_{journal_};
+  LockSessionValues values_;
+  std::unique_ptr<LockSession> session_;
+};
+
+// --- Lifecycle ---
+
+// What ShutDown calls to undo each change Startup made.
+const std::map<std::string, std::string> kUndoOf = {
+    {"shell:ReleaseCovers", "shell:FillScreen"},
+    {"shell:ReleaseInputGrabs", "shell:TakeInputGrabs"},
+    {"shell:FreeCreatedControls", "shell:ApplySlfLayout"},
+    {"later:CloseProcessMapper", "later:CreateProcessMapper"},
+    {"later:UnloadPlugins", "later:StartPlugins"},
+    {"later:StopScreenSaverTimer", "later:StartScreenSaverTimer"},
+    {"later:ShowTaskbar", "later:HideTaskbar"},
+    {"later:RestoreAutoRun", "later:SetAutoRun"},
+    {"later:EnableBalloonTips", "later:DisableBalloonTips"},
+    {"later:EnableTaskManager", "later:DisableTaskManager"},
+    {"later:StopStatusBar", "later:StartStatusBar"},
+};
+
+std::string CallName(const std::string& entry) { return entry.substr(0, entry.find(' ')); }
+
+TEST_F(LockSessionTest, ShutDownUndoesEveryChangeOfStartupInReverseOrder) {
+  values_.secure = true;
+  values_.isAdmin = true;
+  settings_.ScreenSavers.loadSaverOnStartup = true;
+  auto& session = Started();
+  ASSERT_TRUE(session.Ready());
+  ASSERT_TRUE(session.BrivakLocked());
+
+  std::vector<std::string> changes;
+  for (const auto& entry : journal_) {
+    for (const auto& [undo, change] : kUndoOf) {
+      if (CallName(entry) == change) changes.push_back(change);
+    }
+  }
+  ASSERT_EQ(changes.size(), kUndoOf.size()) << "every kind of change is made once";
+
+  const auto mark = journal_.size();
+  session.ShutDown();
+  std::vector<std::string> undone;
+  for (const auto& entry : Since(mark)) {
+    const auto it = kUndoOf.find(CallName(entry));
+    if (it != kUndoOf.end()) undone.push_back(it->second);
+  }
+  std::reverse(undone.begin(), undone.end());
+  EXPECT_EQ(undone, changes);
+  EXPECT_TRUE(session.PendingUndo().empty());
+  // The window closes and the controller is told, last.
+  ASSERT_GE(journal_.size(), 2u);
+  EXPECT_EQ(journal_[journal_.size() - 2], "shell:CloseWindow");
+  EXPECT_EQ(journal_.back(), "host:CloseMainForm");
+  EXPECT_TRUE(host_.lockEnded);
+  EXPECT_TRUE(session.AllowClose());
+}
+
+TEST_F(LockSessionTest, StartupWritesItsLinesAndAppliesTheSlfLayout) {
+  settings_.Logging.LogBrivakStart = true;
+  Started();
+  EXPECT_EQ(LogCount("Brivak Started with command line parameters: -tray"), 1);
+  EXPECT_EQ(LogCount("Brivak 3.1 started by tester (Hotkey)"), 1);
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:ApplySlfLayout " + settings_.General.LayoutFile + " []"),
+            journal_.end());
+  EXPECT_TRUE(ConsoleHas("Drawing the screen..."));
+  EXPECT_TRUE(ConsoleHas("Current User: tester"));
+}
+
+TEST_F(LockSessionTest, LayoutsThisBuildCannotShowFallBackToTheShippedSlfLayout) {
+  const std::string fallback = dir_.Folder() + "layouts/slf/simple.ini";
+  struct Case {
+    int mode;
+    std::string file;
+  };
+  for (const auto& c : {Case{1, dir_.Folder() + "layouts/html/bluegeneric.html"}, Case{0, dir_.Folder() + "gone.ini"}}) {
+    journal_.clear();
+    settings_.General.LayoutMode = c.mode;
+    settings_.General.LayoutFile = c.file;
+    Started();
+    EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:ApplySlfLayout " + fallback + " []"), journal_.end())
+        << "mode " << c.mode;
+    EXPECT_TRUE(ConsoleHas("Reverting to simple.ini"));
+    session_.reset();
+  }
+}
+
+TEST_F(LockSessionTest, TheDefaultLaterStepsSayWhatIsMissing) {
+  LaterSteps plain(diagnostics_);
+  plain.StartPlugins();
+  plain.HideTaskbar();
+  EXPECT_TRUE(ConsoleHas("Plug-ins: not in this build"));
+  EXPECT_TRUE(ConsoleHas("Taskbar policy: not in this build"));
+  EXPECT_FALSE(plain.ApplyHtmlLayout("x.html"));
+  EXPECT_EQ(plain.PromptForAwayMessage("Away"), "Away");
+}
+
+TEST_F(LockSessionTest, ShutDownRunsOnceAlsoWhenADialogInsideItPumpsAnotherShutdown) {
+  settings_.Logging.LogBrivakExit = true;
+  later_.hasMessages = true;
+  auto& session = Started();
+  // The messages dialog at the end is modal: a "shutdown" and a close request pumped meanwhile do
+  // nothing.
+  later_.duringMessages = [&] {
+    session.Dispatch({"shutdown", "", {}});
+    session.ShutDown();
+    session.UnlockAndExit();
+  };
+  session.Dispatch({"shutdown", "", {}});
+  session.Dispatch({"shutdown", "", {}});
+  EXPECT_EQ(host_.closes, 1);
+  EXPECT_EQ(LogCount("Brivak Shutdown"), 1);
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "later:ShowMessagesAtEnd"), 1);
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:ReleaseInputGrabs"), 1);
+}
+
+TEST_F(LockSessionTest, ReentrantShutDownFromInsideItsOwnRunDoesNothing) {
+  settings_.Logging.LogBrivakExit = true;
+  // An event pumped while ShutDown runs (here: while it closes the window) asks again.
+  auto& session = Started();
+  host_.onClose = [&] {
+    session.ShutDown();
+    session.Dispatch({"shutdown", "", {}});
+    EXPECT_TRUE(session.OnCloseQuery());
+  };
+  session.ShutDown();
+  EXPECT_EQ(host_.closes, 1);
+  EXPECT_EQ(LogCount("Brivak Shutdown"), 1);
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:ReleaseCovers"), 1);
+}
+
+TEST_F(LockSessionTest, CommandsBeforeReadyAreNotPerformed) {
+  auto& session = Make();
+  ASSERT_TRUE(session.FormCreate());
+  EXPECT_FALSE(session.AcceptsCommands());
+  session.Dispatch({"shutdown", "", {}});
+  EXPECT_EQ(host_.closes, 0);
+  session.Startup();
+  EXPECT_TRUE(session.AcceptsCommands());
+  session.Dispatch({"shutdown", "", {}});
+  EXPECT_EQ(host_.closes, 1);
+  EXPECT_FALSE(session.AcceptsCommands());
+}
+
+TEST_F(LockSessionTest, FirstTimeDialogRefusedMeansNoLock) {
+  settings_.Security.passwordHash.clear();
+  auto& session = Make();
+  EXPECT_FALSE(session.FormCreate());
+  EXPECT_TRUE(ConsoleHas("No password defined."));
+  EXPECT_EQ(host_.closes, 1);
+  EXPECT_TRUE(session.Ended());
+  EXPECT_TRUE(session.AllowClose());
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:ShowLockScreen"), 0);
+}
+
+TEST_F(LockSessionTest, FirstTimeDialogStoringAPasswordStartsTheLockAndSavesIt) {
+  settings_.Security.passwordHash.clear();
+  shell_.firstTimeHash = Hash("new");
+  auto& session = Make();
+  EXPECT_TRUE(session.FormCreate());
+  EXPECT_EQ(host_.saves, 1);
+  EXPECT_EQ(host_.closes, 0);
+}
+
+// --- Dispatcher ---
+
+TEST_F(LockSessionTest, DispatcherWords) {
+  auto& session = Started();
+  struct Case {
+    LockCommand command;
+    std::string expected;  // journal entry the word leads to
+  };
+  const Case cases[] = {
+      {{"leavemessage", "", {}}, "later:LeaveMessage"},
+      {{"remotemessage", "", {"ann", "subj", "body", "a@example.org"}}, "later:AddRemoteMessage ann"},
+      {{"changeawaymessage", "", {}}, "later:ChangeAwayMessage"},
+      {{"focus", "", {}}, "shell:BringToFront"},
+      {{"badpass", "bob", {}}, "shell:MessageBox Incorrect username/password. |Brivak"},
+      {{"options", "", {}}, "shell:Authorize change Options 2"},
+      {{"readmessages", "", {}}, "shell:Authorize read messages 2"},
+      {{"logs", "", {}}, "shell:Authorize view Logs 2"},
+  };
+  for (const auto& c : cases) {
+    const auto mark = journal_.size();
+    session.Dispatch(c.command);
+    const auto after = Since(mark);
+    EXPECT_NE(std::find(after.begin(), after.end(), c.expected), after.end()) << c.command.word;
+  }
+  EXPECT_TRUE(ConsoleHas("You received a message from remote address."));
+  EXPECT_EQ(host_.securityEvents,
+            (std::vector<std::string>{"Incorrect username/password entered for user: bob", "Bad Password to access Options",
+                                      "Bad Password in Authorize routine for View Logs"}));
+  EXPECT_EQ(host_.closes, 0);
+}
+
+TEST_F(LockSessionTest, GrantedCommandsOpenTheirTargets) {
+  settings_.Security.UserViewLogs = true;
+  auto& session = Started();
+  shell_.authorizeAnswers = {true, true, true};
+  session.Dispatch({"options", "", {}});
+  session.Dispatch({"readmessages", "", {}});
+  session.Dispatch({"logs", "", {}});
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "later:OptionsDialog"), journal_.end());
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:MessageBox You have no messages.|Brivak"), journal_.end());
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:Authorize view Logs 1"), journal_.end());
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "later:LogViewer"), journal_.end());
+  EXPECT_TRUE(host_.securityEvents.empty());
+}
+
+TEST_F(LockSessionTest, TerminateEndsTheLockAndTheProgram) {
+  auto& session = Started();
+  session.Dispatch({"terminate", "", {}});
+  EXPECT_TRUE(session.TerminateApp());
+  EXPECT_TRUE(host_.terminate);
+  EXPECT_EQ(host_.closes, 1);
+}
+
+// --- Unlock box ---
+
+TEST_F(LockSessionTest, SingleUserUnlockBox) {
+  struct Case {
+    std::string stored, typed;
+    bool logBad;
+    bool unlocks;
+  };
+  const Case cases[] = {
+      {"secret", "secret", false, true},
+      {"secret", "wrong", true, false},
+      {"secret", "wrong", false, false},
+      {"", "", true, true},  // an empty password is hashed like any other text
+      {"x", "", true, false},
+  };
+  for (const auto& c : cases) {
+    journal_.clear();
+    host_.posted.clear();
+    host_.securityEvents.clear();
+    settings_.Security.passwordHash = Hash(c.stored);
+    settings_.Logging.LogBadPasswords = c.logBad;
+    auto& session = Started();
+    const int badLines = LogCount("Bad Password entered to exit Brivak: " + c.typed);
+    session.OnUnlockOk("ignored", c.typed);
+    if (c.unlocks) {
+      ASSERT_EQ(host_.posted.size(), 1u) << c.typed;
+      EXPECT_EQ(host_.posted[0].word, "shutdown");
+      EXPECT_TRUE(host_.securityEvents.empty());
+    } else {
+      EXPECT_TRUE(host_.posted.empty()) << c.typed;
+      EXPECT_EQ(host_.securityEvents, std::vector<std::string>{"Incorrect password entered"});
+      EXPECT_EQ(LogCount("Bad Password entered to exit Brivak: " + c.typed), badLines + (c.logBad ? 1 : 0));
+      const auto n = journal_.size();
+      EXPECT_EQ(journal_[n - 2], "shell:ClearPassword");
+      EXPECT_EQ(journal_[n - 1], "shell:FocusBox");
+    }
+    session_.reset();
+  }
+}
+
+TEST_F(LockSessionTest, MultiUserUnlockBox) {
+  settings_.Security.MultiUser = true;
+  users_.AddUser("admin", "adminpw", kLevelAdmin);
+  users_.AddUser("ann", "annpw", kLevelUnlock);
+  users_.AddUser("guest", "guestpw", kLevelNone);
+  struct Case {
+    std::string user, password;
+    bool logBad, logWho;
+    bool unlocks;
+  };
+  const Case cases[] = {
+      {"ann", "annpw", false, true, true},  {"admin", "adminpw", false, false, true},
+      {"ann", "bad", true, false, false},   {"guest", "guestpw", true, false, false},
+      {"nobody", "x", false, false, false},
+  };
+  for (const auto& c : cases) {
+    journal_.clear();
+    host_.posted.clear();
+    host_.securityEvents.clear();
+    settings_.Logging.LogBadPasswords = c.logBad;
+    settings_.Logging.LogUserWhoUnlocked = c.logWho;
+    auto& session = Started();
+    const std::string who = "User " + c.user + " unlocked Brivak to exit.";
+    const std::string bad = "Bad Username/Password entered to exit Brivak: " + c.user + "/" + c.password;
+    const int whoBefore = LogCount(who), badBefore = LogCount(bad);
+    session.OnUnlockOk(c.user, c.password);
+    if (c.unlocks) {
+      ASSERT_EQ(host_.posted.size(), 1u) << c.user;
+      EXPECT_EQ(LogCount(who), whoBefore + (c.logWho ? 1 : 0));
+    } else {
+      EXPECT_TRUE(host_.posted.empty()) << c.user;
+      EXPECT_EQ(host_.securityEvents, std::vector<std::string>{"Incorrect password entered"});
+      EXPECT_TRUE(ConsoleHas("Bad password entered while unlocking (multiuser)"));
+      EXPECT_EQ(LogCount(bad), badBefore + (c.logBad ? 1 : 0));
+      const auto n = journal_.size();
+      EXPECT_EQ(journal_[n - 2], "shell:ClearBoth");
+      EXPECT_EQ(journal_[n - 1], "shell:FocusBox");
+    }
+    session_.reset();
+  }
+}
+
+// --- Unlocking in place and the countdown ---
+
+TEST_F(LockSessionTest, UnlockInPlaceCountsDownAndLocksAgain) {
+  auto& session = Started();
+  shell_.authorizeAnswers = {true};
+  session.UnlockBrivak();
+  EXPECT_EQ(shell_.prompts.back(), std::make_pair(std::string("unlock Brivak"), 2));
+  EXPECT_FALSE(session.BrivakLocked());
+  EXPECT_EQ(LogCount("Brivak Unlocked"), 1);
+  EXPECT_TRUE(ConsoleHas("Brivak Unlocked."));
+
+  session.OnLockTimer();
+  EXPECT_EQ(shell_.countdownTexts.back(), "299 seconds");
+  for (int i = 0; i < 100; ++i) session.OnLockTimer();
+  EXPECT_EQ(shell_.countdownTexts.back(), "199 seconds");
+
+  // A second "Unlock Brivak" asks nothing and leaves the count where it stands.
+  const auto prompts = shell_.prompts.size();
+  session.UnlockBrivak();
+  EXPECT_EQ(shell_.prompts.size(), prompts);
+  session.OnLockTimer();
+  EXPECT_EQ(shell_.countdownTexts.back(), "198 seconds");
+
+  for (int i = 0; i < 198; ++i) session.OnLockTimer();
+  EXPECT_TRUE(session.BrivakLocked());
+  EXPECT_EQ(LogCount("Brivak Locked"), 1);
+  EXPECT_TRUE(ConsoleHas("Brivak Locked."));
+  EXPECT_FALSE(shell_.countdownVisible);
+  EXPECT_FALSE(session.Countdown().Running());
+  EXPECT_EQ(session.Countdown().Remaining(), 300);
+}
+
+TEST_F(LockSessionTest, RefusedUnlockInPlaceKeepsTheLock) {
+  auto& session = Started();
+  session.UnlockBrivak();
+  EXPECT_TRUE(session.BrivakLocked());
+  EXPECT_FALSE(session.Countdown().Running());
+  EXPECT_EQ(LogCount("Brivak Unlocked"), 0);
+}
+
+// --- Unlock & Exit ---
+
+TEST_F(LockSessionTest, UnlockAndExitWhileLockedAsksAndPostsShutdown) {
+  auto& session = Started();
+  shell_.authorizeAnswers = {true};
+  session.UnlockAndExit();
+  EXPECT_EQ(shell_.prompts.back(), std::make_pair(std::string("unlock && exit Brivak"), 1));
+  EXPECT_EQ(LogCount("Request to Unlock & Exit"), 1);
+  ASSERT_EQ(host_.posted.size(), 1u);
+  EXPECT_EQ(host_.posted[0].word, "shutdown");
+  EXPECT_EQ(host_.closes, 0) << "the lock ends through the queue";
+}
+
+TEST_F(LockSessionTest, RefusedUnlockAndExitFocusesTheBox) {
+  auto& session = Started();
+  session.UnlockAndExit();
+  EXPECT_TRUE(host_.posted.empty());
+  EXPECT_EQ(journal_.back(), "shell:FocusBox");
+  EXPECT_EQ(host_.closes, 0);
+}
+
+TEST_F(LockSessionTest, UnlockAndExitWhileUnlockedInPlaceEndsAtOnce) {
+  auto& session = Started();
+  shell_.authorizeAnswers = {true};
+  session.UnlockBrivak();
+  const auto prompts = shell_.prompts.size();
+  session.UnlockAndExit();
+  EXPECT_EQ(shell_.prompts.size(), prompts);
+  EXPECT_EQ(host_.closes, 1);
+}
+
+TEST_F(LockSessionTest, AltF1AndAltF4AskForUnlockAndExitWithAtMostOnePrompt) {
+  auto& session = Started();
+  KeyEvent altF4;
+  altF4.key = LockKey::F4;
+  altF4.altHeld = true;
+  KeyEvent altF1;
+  altF1.key = LockKey::F1;
+  altF1.altHeld = true;
+  altF1.f1Held = true;
+  // While the first prompt is open, more presses and a close request arrive.
+  shell_.duringPrompt = [&] {
+    session.OnLockKey(altF4);
+    session.OnLockKey(altF1);
+    EXPECT_FALSE(session.OnCloseQuery());
+  };
+  const auto decision = session.OnLockKey(altF1);
+  EXPECT_TRUE(decision.unlockAndExit);
+  EXPECT_EQ(shell_.prompts.size(), 1u);
+  EXPECT_EQ(host_.closes, 0) << "the emergency key never ends the lock unasked";
+
+  shell_.duringPrompt = nullptr;
+  session.OnLockKey(altF4);
+  EXPECT_EQ(shell_.prompts.size(), 2u);
+  EXPECT_EQ(host_.closes, 0);
+}
+
+TEST_F(LockSessionTest, CloseQueryAnswersNoWhileLocked) {
+  auto& session = Started();
+  EXPECT_FALSE(session.OnCloseQuery());
+  EXPECT_EQ(shell_.prompts.size(), 1u);
+  session.ShutDown();
+  EXPECT_TRUE(session.OnCloseQuery());
+}
+
+TEST_F(LockSessionTest, ChangedPasswordIsSaved) {
+  auto& session = Started();
+  const int saves = host_.saves;
+  session.OnChangePassword();
+  EXPECT_EQ(host_.saves, saves);
+  shell_.changePasswordResult = true;
+  session.OnChangePassword();
+  EXPECT_EQ(host_.saves, saves + 1);
+}
+
+}  // namespace
+}  // namespace brivak::core
