@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "proj/core/HotKey.h"
+#include "proj/app/FirstRun.h"
 #include "proj/core/LogFormat.h"
 #include "proj/core/MessageFilter.h"
 
@@ -111,6 +112,16 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
     values_.firstRun = choice.firstRun;
     if (!choice.importError.empty()) log.Mem("EX: " + choice.importError);
     log.EventLog().SetDoLog(settings_->Logging.DoLog);
+
+    // First start on this account: the shipped layouts are copied into the data folder, and the
+    // lock uses the shipped SLF layout until HTML layouts can be shown.
+    const auto layouts = CopyShippedLayouts(values_.appPath, values_.appData);
+    if (!layouts.error.empty()) log.Mem("EX: " + layouts.error);
+    if (layouts.copied) {
+      log.Mem("Copied the shipped layouts to " + values_.appData + "layouts");
+      settings_->General.LayoutMode = 0;
+      settings_->General.LayoutFile = values_.appData + kFirstRunLayout;
+    }
   }
 
   // 14, 15. Servers and the connectivity self-test; a failure is a dead end the user sees.
