@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
-# Measures the command server: builds the release preset (brivak3 and query_bench), starts
+# Measures the command server and the lock: builds the release preset (brivak3 and query_bench), starts
 # "brivak3 -tray" in a temporary HOME whose registry.ini holds a password, runs query_bench against
 # 127.0.0.1:8777 (1 and then 10 client threads), stops the locker with "brivak3 /r" and removes the
-# temporary folder. Further arguments go to query_bench (for example --requests 5000 --seconds 20).
+# temporary folder; then tests/bench/lock_bench.py times /lock -> covered and /unlock -> desktop under
+# Xvfb (LOCK_BENCH_ROUNDS rounds, default 10). Further arguments go to query_bench (for example
+# --requests 5000 --seconds 20).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -11,7 +13,7 @@ password="bench-$$-pass"
 port=8777
 
 cmake --preset release >/dev/null
-cmake --build "$build" -j 2 --target brivak3 query_bench
+cmake --build "$build" -j 2 --target brivak3 query_bench brivakmanager
 
 # The port is fixed: a locker already listening would be measured instead of ours.
 if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
@@ -77,5 +79,16 @@ if kill -0 "$pid" 2>/dev/null; then
 else
   wait "$pid" || true
   pid=""
+fi
+
+# The lock itself on a private two-monitor Xvfb: /lock until every monitor is covered, /unlock until
+# the desktop shows again (it runs a locker of its own on the same fixed port, so after the one above).
+if [[ "$status" -eq 0 ]]; then
+  python3 "$root/tests/bench/lock_bench.py" --brivak3 "$build/proj/brivak3" --rounds "${LOCK_BENCH_ROUNDS:-10}" || status=$?
+fi
+# The manager: one discovery with status queries for 50, 200 and 500 simulated lockers on the
+# loopback (the simulator takes the locker's fixed port 8777, so after the lockers above).
+if [[ "$status" -eq 0 ]]; then
+  python3 "$root/tests/bench/discovery_bench.py" --manager "$build/manager/brivakmanager" || status=$?
 fi
 exit "$status"

@@ -1,0 +1,195 @@
+#include "manager/app/ManagerService.h"
+
+#include <gtest/gtest.h>
+
+#include <boost/asio/connect.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ip/udp.hpp>
+#include <boost/asio/read.hpp>
+#include <boost/asio/write.hpp>
+#include <future>
+#include <thread>
+
+#include "ServiceTestSupport.h"
+#include "unit/managernet/ManagerNetSupport.h"
+
+namespace brivak::manager::apptest {
+namespace {
+
+using manager::nettest::HoldingServer;
+
+const std::string kOkReply = "HTTP/1.1 200 OK\r\nContent-Length: 9\r\nConnection: close\r\n\r\nlocked ok";
+
+bool Contains(const std::vector<std::string>& lines, const std::string& text) {
+  for (const auto& line : lines)
+    if (line.find(text) != std::string::npos) return true;
+  return false;
+}
+
+TEST(ManagerServiceTest, GroupCommandGoesOnPastAnOfflineMachineAndReportsEachFailure) {
+  HoldingServer locker;  // 127.0.0.1 only: the same port on 127.0.0.2 refuses
+  locker.Release(kOkReply);
+  std::vector<app::CommandReport> reports;
+  std::optional<std::size_t> failures;
+  ManagerObservers observers;
+  observers.commandResult = [&](const app::CommandReport& r) { reports.push_back(r); };
+  observers.commandFinished = [&](std::uint64_t, std::size_t f) { failures = f; };
+  ServiceFixture f(locker.Port(), observers);
+  ASSERT_TRUE(f.service->Start());
+
+  const auto id = f.service->SendCommand(
+      std::vector<app::CommandTarget>{{"PC1", "127.0.0.1"}, {"OFF", "127.0.0.2"}, {"PC3", "127.0.0.1"}}, LockCommand());
+  ASSERT_TRUE(f.ui.RunUntil([&] { return failures.has_value(); }));
+  EXPECT_EQ(*failures, 1u);
+  ASSERT_EQ(reports.size(), 3u);
+  std::map<std::string, int> okByName;
+  for (const auto& r : reports) {
+    EXPECT_EQ(r.requestId, id);
+    EXPECT_EQ(r.command, "lock");
+    okByName[r.target.computerName] += r.ok ? 1 : 0;
+    if (r.target.computerName == "OFF") {
+      EXPECT_FALSE(r.ok);
+      EXPECT_NE(r.error.find("(127.0.0.2)"), std::string::npos) << r.error;
+    } else {
+      EXPECT_TRUE(r.ok) << r.error;
+      EXPECT_EQ(r.reply, "locked ok");
+    }
+  }
+  EXPECT_EQ(okByName["PC1"] + okByName["PC3"], 2);
+  const auto lines = f.service->LogLines();
+  EXPECT_TRUE(Contains(lines, "Get http://127.0.0.2:8777/lock?s_username=admin&s_password=*******&params="));
+  EXPECT_FALSE(Contains(lines, "pw123"));
+  f.service->Stop();
+}
+
+TEST(ManagerServiceTest, StopDuringRunningRequestsReturnsAtOnceAndReportsNothingAfterwards) {
+  HoldingServer locker;  // never answers
+  int observed = 0;
+  ManagerObservers observers;
+  observers.commandResult = [&](const app::CommandReport&) { ++observed; };
+  observers.commandFinished = [&](std::uint64_t, std::size_t) { ++observed; };
+  ServiceFixture f(locker.Port(), observers);
+  ASSERT_TRUE(f.service->Start());
+
+  std::vector<app::CommandTarget> targets(4, app::CommandTarget{"PC", "127.0.0.1"});
+  f.service->SendCommand(targets, UnlockCommand());
+  bool fetched = false;
+  f.service->GetUserList("127.0.0.1", [&](const FetchResult<IniDocument>&) { fetched = true; });
+  f.service->GetLog("127.0.0.1", CalendarDate{2026, 1, 2}, [&](const FetchResult<std::string>&) { fetched = true; });
+  // The web interface's blocking send, on a thread of its own.
+  auto web = std::async(std::launch::async, [&] { return f.service->SendCommand("127.0.0.1", "lock", ""); });
+  ASSERT_TRUE(locker.WaitForOpen(7));
+  const auto range = f.service->StartRangeScan("127.0.0.1", "127.0.0.9");
+  EXPECT_TRUE(range.started) << range.error;
+
+  const auto before = std::chrono::steady_clock::now();
+  f.service->Stop();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+  ASSERT_EQ(web.wait_for(5s), std::future_status::ready);
+  const WebCommandResult result = web.get();
+  EXPECT_FALSE(result.ok);
+  EXPECT_FALSE(f.service->RangeScanRunning());
+  EXPECT_TRUE(locker.WaitForOpen(0));  // every connection was closed, none left waiting
+
+  f.ui.Drain();
+  EXPECT_EQ(observed, 0);
+  EXPECT_FALSE(fetched);
+  // Calls after Stop are refused quietly.
+  EXPECT_EQ(f.service->StartDiscovery(), Discovery::StartResult::SendFailed);
+  EXPECT_FALSE(f.service->SendCommand("127.0.0.1", "lock", "").ok);
+}
+
+TEST(ManagerServiceTest, DestroyingTheServiceWhileADiscoveryListensNeitherHangsNorCrashes) {
+  ServiceFixture f(1, {}, [](TmanagerSettings& s) { s.udptimeout = 60000; });
+  ASSERT_TRUE(f.service->Start());
+  EXPECT_EQ(f.service->StartDiscovery(), Discovery::StartResult::Started);
+  EXPECT_TRUE(f.service->DiscoveryRunning());
+  EXPECT_EQ(f.service->StartDiscovery(), Discovery::StartResult::AlreadyRunning);
+  const auto before = std::chrono::steady_clock::now();
+  f.service.reset();
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
+}
+
+TEST(ManagerServiceTest, EventDatagramBecomesOneLogLineAndAnEvent) {
+  std::vector<std::string> events;
+  ManagerObservers observers;
+  observers.eventReceived = [&](const std::string& line) { events.push_back(line); };
+  ServiceFixture f(1, observers);
+  ASSERT_TRUE(f.service->Start());
+  ASSERT_NE(f.service->EventPort(), 0);
+
+  boost::asio::io_context io;
+  boost::asio::ip::udp::socket sender(io, boost::asio::ip::udp::endpoint(boost::asio::ip::make_address_v4("127.0.0.1"), 0));
+  const std::string datagram = "/se:Incorrect password\r\nentered";
+  sender.send_to(boost::asio::buffer(datagram),
+                 boost::asio::ip::udp::endpoint(boost::asio::ip::make_address_v4("127.0.0.1"), f.service->EventPort()));
+  ASSERT_TRUE(f.ui.RunUntil([&] { return !events.empty(); }));
+  const std::string expected = "UDP: Security Event: From 127.0.0.1:" + std::to_string(sender.local_endpoint().port()) +
+                               " : Incorrect password  entered";
+  EXPECT_EQ(events.front(), expected);
+  EXPECT_TRUE(Contains(f.service->LogLines(), expected));
+}
+
+TEST(ManagerServiceTest, WebServerFollowsTheSettingsAndAsksForALogin) {
+  std::vector<std::uint16_t> ports;
+  ManagerObservers observers;
+  observers.webServerChanged = [&](std::uint16_t port, const std::string&) { ports.push_back(port); };
+  ServiceFixture f(1, observers, [](TmanagerSettings& s) {
+    s.enablewebserver = true;
+    s.webserverport = 0;  // any free port
+  });
+  ASSERT_TRUE(f.service->Start());
+  const std::uint16_t port = f.service->WebServerPort();
+  ASSERT_NE(port, 0);
+
+  boost::asio::io_context io;
+  boost::asio::ip::tcp::socket socket(io);
+  socket.connect({boost::asio::ip::make_address_v4("127.0.0.1"), port});
+  boost::asio::write(socket, boost::asio::buffer(std::string("GET /manager HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")));
+  std::string reply;
+  boost::system::error_code ec;
+  std::array<char, 4096> buffer{};
+  for (std::size_t n; (n = socket.read_some(boost::asio::buffer(buffer), ec)) > 0 || !ec;) reply.append(buffer.data(), n);
+  EXPECT_EQ(reply.rfind("HTTP/1.1 401", 0), 0u) << reply;
+  EXPECT_NE(reply.find("Brivak Mobile Manager"), std::string::npos);
+
+  TmanagerSettings off = f.service->Settings();
+  off.enablewebserver = false;
+  f.service->ApplySettings(off);
+  EXPECT_EQ(f.service->WebServerPort(), 0);
+  ASSERT_TRUE(f.ui.RunUntil([&] { return ports.size() == 2; }));
+  EXPECT_EQ(ports, (std::vector<std::uint16_t>{port, 0}));
+}
+
+TEST(ManagerServiceTest, RemoteDesktopStartsAnArgumentListOrSaysNoClientIsInstalled) {
+  ServiceFixture f(1);
+  ASSERT_TRUE(f.service->Start());
+  const auto started = f.service->RemoteDesktop("127.0.0.7", RemoteDesktopMode::FullScreen);
+  EXPECT_TRUE(started.started);
+  ASSERT_EQ(f.processes.Calls().size(), 1u);
+  EXPECT_EQ(f.processes.Calls()[0].argv.front(), "xfreerdp");
+  EXPECT_EQ(f.processes.Calls()[0].argv, started.argv);
+
+  f.processes.SetResult(false);
+  const auto failed = f.service->RemoteDesktop("127.0.0.7", RemoteDesktopMode::Console);
+  EXPECT_FALSE(failed.started);
+  EXPECT_EQ(failed.message, "Could not start xfreerdp.");
+}
+
+TEST(ManagerServiceTest, PutUserListRefusesAListWithoutAnAdmin) {
+  ServiceFixture f(1);
+  IniDocument noAdmin;
+  noAdmin.Write("guest", "Password", "x");
+  noAdmin.WriteInteger("guest", "Permissions", kLevelUnlock);
+  EXPECT_FALSE(f.service->PutUserList(noAdmin).ok);
+  EXPECT_TRUE(f.users.Load().SectionExists("admin"));
+
+  IniDocument withAdmin = noAdmin;
+  withAdmin.Write("boss", "Password", "y");
+  withAdmin.WriteInteger("boss", "Permissions", kLevelAdmin);
+  EXPECT_TRUE(f.service->PutUserList(withAdmin).ok);
+  EXPECT_TRUE(f.users.Load().SectionExists("boss"));
+}
+
+}  // namespace
+}  // namespace brivak::manager::apptest
