@@ -1,10 +1,18 @@
 // Entry of brivak3: decides what this process is (stop requester, forwarder to the running instance,
-// or the instance), then runs the instance's start-up and message loop.
+// or the instance), then runs the instance: the tray controller on Qt's event loop, the tray icon
+// and console, the lock screen windows, the global hotkey and the input grabs on the X display.
 #include <pthread.h>
 #include <signal.h>
 
+#include <QApplication>
+#include <QGuiApplication>
+#include <QSocketNotifier>
+
+#include <cstdlib>
+#include <exception>
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -17,10 +25,15 @@
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LinuxRegistryStore.h"
 #include "platform/linux/LinuxSystemInfo.h"
-#include "proj/app/EventLoop.h"
+#include "platform/linux/X11Connection.h"
+#include "platform/linux/X11HotkeyRegistrar.h"
+#include "platform/linux/X11InputGuard.h"
 #include "proj/app/TrayController.h"
 #include "proj/core/Diagnostics.h"
 #include "proj/core/EntryRole.h"
+#include "proj/ui/QtLockScreenFactory.h"
+#include "proj/ui/QtMainLoop.h"
+#include "proj/ui/TfrmBrivak.h"
 
 namespace {
 
@@ -30,7 +43,7 @@ using namespace brivak;
 // taken by one thread with sigwait, so no code runs inside a signal handler.
 class SignalWatch {
  public:
-  explicit SignalWatch(app::EventLoop& loop, app::TrayController& tray) {
+  explicit SignalWatch(app::MainLoop& loop, app::TrayController& tray) {
     thread_ = std::thread([&loop, &tray] {
       sigset_t set = Watched();
       for (;;) {
@@ -60,6 +73,56 @@ class SignalWatch {
   }
   std::thread thread_;
 };
+
+// An exception that escapes an event handler is written to the console as "EX:" + its message and
+// the program goes on (Qt's loop must never see it).
+class BrivakApplication final : public QApplication {
+ public:
+  BrivakApplication(int& argc, char** argv, core::Diagnostics& diagnostics)
+      : QApplication(argc, argv), diagnostics_(diagnostics) {}
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+      diagnostics_.Mem(std::string("EX: ") + e.what());
+    } catch (...) {
+      diagnostics_.Mem("EX: unknown exception");
+    }
+    return false;
+  }
+
+ private:
+  core::Diagnostics& diagnostics_;
+};
+
+// Registers nothing: the desktop has no X connection for key grabs.
+class NoHotkeys final : public platform::HotkeyRegistrar {
+ public:
+  void SetCallback(Callback) override {}
+  bool Register(int, std::uint32_t, std::uint32_t) override { return false; }
+  void Unregister(int) override {}
+  void UnregisterAll() override {}
+  bool IsRegistered(int) const override { return false; }
+  int EventFd() const override { return -1; }
+  int Pump() override { return 0; }
+};
+
+// The locker needs an X11 desktop: Qt's xcb platform (unless another one is asked for by name, as
+// tests do) and a display that answers. Qt itself would end the process without a clear word.
+bool DisplayAvailable(std::string& why) {
+  const char* platformName = std::getenv("QT_QPA_PLATFORM");
+  if (platformName != nullptr && *platformName != '\0' && std::string(platformName) != "xcb") return true;
+  const char* display = std::getenv("DISPLAY");
+  if (display == nullptr || *display == '\0') {
+    why = "no X11 display (DISPLAY is not set)";
+    return false;
+  }
+  if (!platform::OpenX11Display(display)) {
+    why = std::string("cannot open the X11 display ") + display;
+    return false;
+  }
+  return true;
+}
 
 }  // namespace
 
@@ -96,9 +159,20 @@ int main(int argc, char** argv) {
   platform::LinuxInstanceChannel channel(lockDir + "/brivak3.sock");
   platform::LinuxRegistryStore registry(configRoot + "/brivak/registry.ini");
 
-  app::EventLoop loop;
-  app::TrayController tray({paths, system, clock, registry, processes, diagnostics, loop, app::RemotePorts{}});
+  // The instance's parts, made only when this process is the instance (a stop requester or a
+  // forwarder needs no display). Destroyed in reverse order below.
+  int qtArgc = argc;
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) qputenv("QT_QPA_PLATFORM", "xcb");
+  std::unique_ptr<BrivakApplication> application;
+  std::unique_ptr<ui::QtMainLoop> loop;
+  std::unique_ptr<platform::HotkeyRegistrar> hotkeys;
+  std::unique_ptr<platform::InputGuard> guard;
+  std::unique_ptr<ui::QtLockScreenFactory> lockScreens;
+  std::unique_ptr<app::TrayController> tray;
+  std::unique_ptr<ui::TfrmBrivak> trayWindow;
+  std::unique_ptr<QSocketNotifier> hotkeyNotifier;
   bool started = false;
+  bool noDisplay = false;
 
   core::EntryPorts ports{
       .WL = [&](std::string_view text) { diagnostics.WL(text); },
@@ -108,28 +182,67 @@ int main(int argc, char** argv) {
       .runPreview = [] { return false; },  // no screen-saver preview painter on this platform yet
       .createInstance =
           [&] {
+            std::string why;
+            if (!DisplayAvailable(why)) {
+              std::cerr << "brivak3: " << why << "; the locker needs an X11 desktop.\n";
+              noDisplay = true;
+              return;
+            }
+            application = std::make_unique<BrivakApplication>(qtArgc, argv, diagnostics);
+            QApplication::setQuitOnLastWindowClosed(false);
+            loop = std::make_unique<ui::QtMainLoop>();
+            loop->SetErrorHandler([&](const std::string& message) { diagnostics.Mem("EX: " + message); });
+
+            // The grabs go through Qt's own connection: grabbed keys must reach the lock screen.
+            _XDisplay* qtDisplay = nullptr;
+            if (auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>()) {
+              qtDisplay = x11->display();
+            }
+            guard = platform::X11InputGuard::Borrow(qtDisplay);
+            hotkeys = qtDisplay ? platform::X11HotkeyRegistrar::Open() : nullptr;
+            if (!hotkeys) hotkeys = std::make_unique<NoHotkeys>();
+            if (hotkeys->EventFd() >= 0) {
+              hotkeyNotifier = std::make_unique<QSocketNotifier>(hotkeys->EventFd(), QSocketNotifier::Read);
+              QObject::connect(hotkeyNotifier.get(), &QSocketNotifier::activated, [&] { hotkeys->Pump(); });
+            }
+            lockScreens = std::make_unique<ui::QtLockScreenFactory>(guard.get());
+            tray = std::make_unique<app::TrayController>(app::TrayPorts{
+                paths, system, clock, registry, processes, diagnostics, *loop, app::RemotePorts{}, *lockScreens,
+                *hotkeys});
+            trayWindow = std::make_unique<ui::TfrmBrivak>(ui::TrayWindowPorts{
+                *tray, diagnostics, processes, [&] { return lockScreens->Prompts(*tray).Context(); }, {}, {}});
+
             channel.Listen([&](const platform::InstanceMessage& message) {
-              loop.Post([&tray, message] { tray.OnInstanceMessage(message); });
+              loop->Post([&tray, message] { tray->OnInstanceMessage(message); });
             });
             try {
-              tray.FormCreate(args);
+              tray->FormCreate(args);
               started = true;
             } catch (const std::exception& e) {
               diagnostics.Mem(std::string("EX: ") + e.what());
+              return;
             }
+            trayWindow->AfterFormCreate();
+            hotkeys->Pump();  // registration round trips may have queued events already
           },
   };
   const core::EntryResult entry = core::RunEntry(args, ports);
   if (!entry.continueAsInstance) return entry.exitCode;
-  if (!started) {
-    channel.StopListening();
-    return 1;
-  }
-
-  {
-    SignalWatch signals(loop, tray);
-    loop.Run();
+  int status = 0;
+  if (started) {
+    SignalWatch signalWatch(*loop, *tray);
+    QApplication::exec();
+  } else {
+    status = 1;
   }
   channel.StopListening();
-  return 0;
+  hotkeyNotifier.reset();
+  trayWindow.reset();
+  tray.reset();  // the servers and any lock screen go first
+  lockScreens.reset();
+  guard.reset();
+  hotkeys.reset();
+  loop.reset();
+  application.reset();
+  return noDisplay ? 1 : status;
 }

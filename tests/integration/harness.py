@@ -151,7 +151,10 @@ def wait_ports_free(timeout=30.0):
 class Sandbox:
     """A temporary HOME with its own copy of brivak3 (so that settings.ini can sit beside it)."""
 
-    def __init__(self):
+    def __init__(self, display=None):
+        """`display`: the X display (":N") the locker runs on; without one it runs on Qt's offscreen
+        platform (no windows on any screen, no grabs, no hotkey)."""
+        self.display = display
         self.root = tempfile.mkdtemp(prefix="brivak-it-")
         self.home = os.path.join(self.root, "home")
         self.bin_dir = os.path.join(self.root, "bin")
@@ -168,6 +171,14 @@ class Sandbox:
                if not k.startswith("XDG_") and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env["HOME"] = self.home
         env.setdefault("ASAN_OPTIONS", "detect_leaks=1")
+        env.pop("QT_QPA_PLATFORM", None)
+        if self.display:
+            env["DISPLAY"] = self.display
+        else:
+            env["QT_QPA_PLATFORM"] = "offscreen"
+        # Leaks inside the system's font and toolkit libraries are theirs, not ours.
+        supp = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support", "lsan.supp")
+        env.setdefault("LSAN_OPTIONS", f"suppressions={os.path.normpath(supp)}")
         return env
 
     def write_registry(self, sections):

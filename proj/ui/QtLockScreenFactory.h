@@ -1,0 +1,47 @@
+// Makes the lock screen window (TfrmMain) of each lock for the tray controller, with the grabs on
+// Qt's own X connection and the prompts' context of the running program. GUI thread only.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "common/UserList.h"
+#include "platform/InputGuard.h"
+#include "proj/app/TrayController.h"
+#include "proj/core/RemoteEvents.h"
+#include "proj/ui/PasswordDialogs.h"
+
+namespace brivak::ui {
+
+// The prompts' side of the program: an accessor of the user list ("userlist.dat" in appData) and
+// the security-event reporter (UDP to MasterIP:8778), both made once the controller's start-up
+// has set appData. Main thread.
+class PromptServices {
+ public:
+  explicit PromptServices(app::TrayController& tray);
+  ~PromptServices();
+  // The prompts' context: the controller's settings and diagnostics, these services.
+  PasswordContext Context();
+
+ private:
+  class UdpPort;
+  app::TrayController& tray_;
+  std::unique_ptr<UserList> users_;
+  std::unique_ptr<UdpPort> port_;
+  std::unique_ptr<core::EventReporter> events_;
+};
+
+class QtLockScreenFactory final : public app::LockScreenFactory {
+ public:
+  // `guard` may be null (no X11 display); it must outlive every window made.
+  explicit QtLockScreenFactory(platform::InputGuard* guard) : guard_(guard) {}
+  std::unique_ptr<core::LockShell> Create(app::TrayController& tray) override;
+  // The prompt services of `tray` (the one controller of the program), made on first use.
+  PromptServices& Prompts(app::TrayController& tray);
+
+ private:
+  platform::InputGuard* guard_;
+  std::unique_ptr<PromptServices> prompts_;
+};
+
+}  // namespace brivak::ui

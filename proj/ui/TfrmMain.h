@@ -1,0 +1,126 @@
+// `TfrmMain`: the lock screen window. Frameless, black, override-redirect and above other windows,
+// on the primary monitor; hosts the unlock panel (SlfPanel), the countdown label and the small
+// lock-screen menu (Windows key or F5). Black covers hide the other monitors (ScreenCovers) and the
+// keyboard and pointer grabs keep input away from other programs (GrabKeeper). The lock's logic
+// is the session's (core::LockSession), which receives this window's events. GUI thread only.
+#pragma once
+
+#include <QMessageBox>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/LogSink.h"
+#include "platform/Clock.h"
+#include "platform/InputGuard.h"
+#include "proj/core/LockShell.h"
+#include "proj/ui/GrabKeeper.h"
+#include "proj/ui/PasswordDialogs.h"
+#include "proj/ui/ScreenCovers.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QToolButton;
+
+namespace brivak::ui {
+
+class SlfPanel;
+
+// What the window uses. The references (and the guard) must outlive the window.
+struct LockWindowPorts {
+  LogSink& log;
+  const platform::Clock& clock;
+  // The grabs on Qt's own X connection; null where there is none (the lock then only covers).
+  platform::InputGuard* guard = nullptr;
+  // The prompts' context (settings, users, events, the store of a new password).
+  PasswordContext passwords;
+  // Folder for SLF image names that are not found as written (appData).
+  std::string dataFolder;
+  // The monitors to cover; QtMonitors() when empty (tests pass a table).
+  std::function<std::vector<core::MonitorInfo>()> monitors;
+  // The system's uptime in seconds, for the uptime label; the clock's tick count / 1000 when empty.
+  std::function<std::int64_t()> systemUptimeSeconds;
+};
+
+class TfrmMain : public QWidget, public core::LockShell {
+  Q_OBJECT
+
+ public:
+  explicit TfrmMain(LockWindowPorts ports);
+  ~TfrmMain() override;
+
+  // core::LockShell.
+  void SetEvents(core::LockEvents* events) override;
+  bool RunFirstTimeDialog() override;
+  bool Authorize(const std::string& activity, int level) override;
+  void MessageBox(const std::string& text, const std::string& caption, core::MessageIcon icon) override;
+  bool RunChangePasswordDialog() override;
+  void ShowLockScreen() override;
+  void ApplySlfLayout(const std::string& path, const std::string& awayMessage) override;
+  void FreeCreatedControls() override;
+  void FillScreen() override;
+  void ReleaseCovers() override;
+  bool TakeInputGrabs() override;
+  void ReleaseInputGrabs() override;
+  void FocusBox() override;
+  void ClearPassword() override;
+  void ClearBoth() override;
+  void ShowCountdown(const std::string& text) override;
+  void HideCountdown() override;
+  void SetLockedLook(bool locked) override;
+  void BringToFront() override;
+  void CloseWindow() override;
+
+  // For the desktop shell and checks.
+  SlfPanel& Panel() { return *panel_; }
+  ScreenCovers& Covers() { return covers_; }
+  GrabKeeper& Grabs() { return grabs_; }
+  QMenu& LockMenu() { return *menu_; }
+  QLabel& CountdownLabel() { return *lblTimeToLock_; }
+  QMessageBox* CurrentMessage() const { return messageBox_.data(); }
+  bool Locked() const { return locked_; }
+  bool FollowingScreens() const { return followScreens_; }
+  // Opens the lock-screen menu at the menu button (Windows key, F5, the button).
+  void OpenMenu();
+  // Hands a key event to the session's key decision and carries it out; true when the key was
+  // consumed (dropped, or it opened the menu). Used by the key filter and by tests.
+  bool HandleLockKey(const core::KeyEvent& event);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  void WatchScreens();
+  void ScreensChanged();
+  void OnTick();
+  void LayoutChrome();
+  void AfterModal();
+  std::vector<core::MonitorInfo> Monitors() const;
+
+  LockWindowPorts ports_;
+  core::LockEvents* events_ = nullptr;
+  SlfPanel* panel_;
+  QLabel* lblTimeToLock_;
+  QToolButton* menuButton_;
+  QMenu* menu_;
+  QPointer<QMessageBox> messageBox_;  // the message shown now, if any
+  ScreenCovers covers_;
+  GrabKeeper grabs_;
+  QTimer lockTimer_;  // one-second ticks: the session's countdown, the live labels
+  std::int64_t startMs_ = 0;
+  bool locked_ = true;
+  bool followScreens_ = false;
+  bool closing_ = false;
+  bool f1Held_ = false;
+  bool screenChangePending_ = false;
+};
+
+}  // namespace brivak::ui
