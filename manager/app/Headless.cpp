@@ -21,6 +21,7 @@
 #include "manager/app/HeadlessLogin.h"
 #include "manager/app/ManagerService.h"
 #include "manager/app/RegistryOverlay.h"
+#include "manager/app/ServiceOptions.h"
 #include "manager/core/Login.h"
 #include "platform/linux/LinuxClock.h"
 #include "platform/linux/LinuxPaths.h"
@@ -331,13 +332,7 @@ int RunHeadless(const ManagerCommandLine& commandLine, std::ostream& out, std::o
     };
   }
 
-  ManagerServiceOptions options;
-  options.credentials = {login.aUsername(), login.aPassword()};
-  options.theLocalIP = commandLine.localIP.value_or(system.LocalIPv4());
-  options.computerName = system.HostName();
-  options.programDir = programDir;
-  if (commandLine.eventPort) options.eventPort = *commandLine.eventPort;
-  options.discoverOnStart = !commandLine.noInitialDiscovery;
+  ManagerServiceOptions options = MakeServiceOptions(commandLine, login, system, programDir);
 
   int code = 0;
   {

@@ -19,6 +19,7 @@
 #include "manager/app/HeadlessLogin.h"
 #include "manager/app/ManagerService.h"
 #include "manager/app/RegistryOverlay.h"
+#include "manager/app/ServiceOptions.h"
 #include "manager/core/Login.h"
 #include "manager/core/ManagerSettings.h"
 #include "manager/ui/QtText.h"
@@ -105,13 +106,7 @@ int RunWindow(const app::ManagerCommandLine& commandLine, int argc, char** argv)
   platform::LinuxProcesses processes;
   platform::LinuxSystemInfo system;
 
-  app::ManagerServiceOptions options;
-  options.credentials = {login.aUsername(), login.aPassword()};
-  options.theLocalIP = commandLine.localIP.value_or(system.LocalIPv4());
-  options.computerName = system.HostName();
-  options.programDir = programDir;
-  if (commandLine.eventPort) options.eventPort = *commandLine.eventPort;
-  options.discoverOnStart = !commandLine.noInitialDiscovery;
+  app::ManagerServiceOptions options = app::MakeServiceOptions(commandLine, login, system, programDir);
 
   int code = 0;
   {

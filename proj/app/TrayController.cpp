@@ -6,6 +6,7 @@
 
 #include "proj/core/HotKey.h"
 #include "proj/app/FirstRun.h"
+#include "proj/core/PasswordPrompts.h"
 #include "proj/core/LogFormat.h"
 #include "proj/core/MessageFilter.h"
 
@@ -306,6 +307,11 @@ void TrayController::DrainCommands() {
   if (session_ && !session_->Ended() && commands_.Size() > 0) {
     ports_.loop.PostAfter(kNextCommandInterval, [this] { DrainCommands(); });
   }
+}
+
+void TrayController::StorePasswordHash(const std::string& hash, bool iniForm) {
+  std::lock_guard lock(settingsMutex_);
+  core::StorePasswordHash(*settings_, hash, iniForm);
 }
 
 void TrayController::SecurityEvent(const std::string& text) {

@@ -147,8 +147,19 @@ class TrayController {
   const platform::SystemInfo& System() const { return ports_.system; }
   MainLoop& Loop() { return ports_.loop; }
   const UserList& Users() const { return *userList_; }
-  // Main thread only.
+  // Main thread only. Reads need no lock on the main thread; writes that network threads may
+  // see go through StorePasswordHash or the controller's own methods, which hold the lock.
   core::TBrivakSettings& Settings() { return *settings_; }
+  // The program's user-list accessor, for the account dialogs (the file is the shared state).
+  UserList& EditableUsers() { return *userList_; }
+  // Sets the master password hash and saves the settings to one form (INI or registry), under
+  // the lock the network threads read the settings with. Throws std::runtime_error when the form
+  // cannot be written; the old hash is then kept. Main thread.
+  void StorePasswordHash(const std::string& hash, bool iniForm);
+  // Sends a security event to the master station with the current report settings. Main thread.
+  void SecurityEvent(const std::string& text);
+  // The event sender of the servers; exists from the servers' start in FormCreate on.
+  core::EventReporter& Reporter() { return remote_->Events(); }
   bool ExitOnClick() const { return ExitOnClick_; }
   // The command server's port once started (0 before).
   std::uint16_t HttpPort() const { return remote_ ? remote_->HttpPort() : 0; }
@@ -159,7 +170,6 @@ class TrayController {
   void Timer1Timer();
   void Timer2Timer();
   void DrainCommands();
-  void SecurityEvent(const std::string& text);
   void ShutDown();
   void CloseMainForm();
   void SaveSettings();

@@ -32,21 +32,21 @@ CoveragePlan PlanCoverage(const std::vector<MonitorInfo>& monitors) {
 CoverDiff DiffCovers(const std::vector<ScreenRect>& current, const std::vector<CoverageCover>& wanted) {
   CoverDiff diff;
   std::vector<bool> taken(current.size(), false);
-  diff.slots.resize(wanted.size());
+  diff.places.resize(wanted.size());
   // Windows already in place stay untouched.
   for (std::size_t w = 0; w < wanted.size(); ++w) {
-    diff.slots[w].rect = wanted[w].rect;
+    diff.places[w].rect = wanted[w].rect;
     for (std::size_t c = 0; c < current.size(); ++c) {
       if (!taken[c] && current[c] == wanted[w].rect) {
         taken[c] = true;
-        diff.slots[w].reuse = c;
+        diff.places[w].reuse = c;
         break;
       }
     }
   }
   // The others are moved, first come first served, or created.
   std::size_t next = 0;
-  for (CoverSlot& slot : diff.slots) {
+  for (CoverSlot& slot : diff.places) {
     if (slot.reuse) continue;
     while (next < current.size() && taken[next]) ++next;
     if (next < current.size()) {

@@ -48,7 +48,7 @@ struct CoverSlot {
   friend bool operator==(const CoverSlot&, const CoverSlot&) = default;
 };
 struct CoverDiff {
-  std::vector<CoverSlot> slots;      // one per wanted cover, in the order of `wanted`
+  std::vector<CoverSlot> places;     // one per wanted cover, in the order of `wanted`
   std::vector<std::size_t> release;  // indexes into `current`, ascending
   friend bool operator==(const CoverDiff&, const CoverDiff&) = default;
 };

@@ -13,9 +13,9 @@
 
 namespace brivak::ui {
 
-// The prompts' side of the program: an accessor of the user list ("userlist.dat" in appData) and
-// the security-event reporter (UDP to MasterIP:8778), both made once the controller's start-up
-// has set appData. Main thread.
+// The prompts' view of the program: the controller's settings (the master hash is stored under its
+// lock), user list, log and security-event reporter. Made after the controller's start-up. Main
+// thread.
 class PromptServices {
  public:
   explicit PromptServices(app::TrayController& tray);
@@ -24,11 +24,7 @@ class PromptServices {
   PasswordContext Context();
 
  private:
-  class UdpPort;
   app::TrayController& tray_;
-  std::unique_ptr<UserList> users_;
-  std::unique_ptr<UdpPort> port_;
-  std::unique_ptr<core::EventReporter> events_;
 };
 
 class QtLockScreenFactory final : public app::LockScreenFactory {

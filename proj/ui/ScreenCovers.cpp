@@ -74,8 +74,8 @@ void ScreenCovers::FillScreen(QWidget& lockScreen, const std::vector<core::Monit
   // table shrank to one monitor).
   const core::CoverDiff diff = core::DiffCovers(Rects(), plan.covers);
   std::vector<std::unique_ptr<CoverWindow>> next;
-  next.reserve(CoverSlotsOf(diff).size());
-  for (const core::CoverSlot& slot : CoverSlotsOf(diff)) {
+  next.reserve(diff.places.size());
+  for (const core::CoverSlot& slot : diff.places) {
     std::unique_ptr<CoverWindow> cover =
         slot.reuse ? std::move(covers_[*slot.reuse]) : std::make_unique<CoverWindow>();
     cover->setGeometry(slot.rect.left, slot.rect.top, slot.rect.width, slot.rect.height);

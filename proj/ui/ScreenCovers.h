@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "common/LogSink.h"
-#include "proj/ui/CoveragePlanQt.h"
+#include "proj/core/CoveragePlan.h"
 
 namespace brivak::ui {
 

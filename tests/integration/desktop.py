@@ -1,6 +1,7 @@
 """A private X desktop for the locker's integration tests and benchmark: Xvfb with two RandR
 monitors side by side (the left one primary), a solid red root window and no window manager;
-screenshots as raw pixels, synthetic input with xdotool, and a grab probe through libX11 (ctypes)."""
+screenshots as raw pixels, synthetic input with xdotool, and a grab probe through libX11 (ctypes).
+The plain Xvfb under it serves the manager's window test too."""
 import ctypes
 import ctypes.util
 import os
@@ -8,7 +9,7 @@ import select
 import subprocess
 import time
 
-from harness import wait_for
+from harness import stop_process, wait_for
 
 WIDTH, HEIGHT = 2560, 1024
 # (name, left, top, width, height); MonL is the primary monitor.
@@ -16,17 +17,19 @@ MONITORS = [("MonL", 0, 0, 1280, 1024), ("MonR", 1280, 0, 1280, 1024)]
 RED = (255, 0, 0)
 
 
-class Desktop:
-    def __init__(self):
+class Xvfb:
+    """One Xvfb screen of `width` x `height` on a free display number, no window manager."""
+
+    def __init__(self, width, height):
+        self.width, self.height = width, height
         self.proc = None
         self.display = None
 
     def start(self, timeout=20.0):
-        """Starts Xvfb on a free display number (Xvfb picks it and reports it through -displayfd),
-        then makes the monitors and the red root."""
+        """Starts Xvfb; it picks the display number and reports it through -displayfd."""
         read_fd, write_fd = os.pipe()
         self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{WIDTH}x{HEIGHT}x24",
+            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{self.width}x{self.height}x24",
              "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_fd)
@@ -46,13 +49,6 @@ class Desktop:
         finally:
             os.close(read_fd)
         self.display = ":" + number.decode().strip()
-        # The left monitor takes the screen's output, so it is the primary one.
-        l_name, l_x, l_y, l_w, l_h = MONITORS[0]
-        r_name, r_x, r_y, r_w, r_h = MONITORS[1]
-        self.run("xrandr", "--setmonitor", r_name, f"{r_w}/338x{r_h}/270+{r_x}+{r_y}", "none")
-        self.run("xrandr", "--setmonitor", l_name, f"{l_w}/338x{l_h}/270+{l_x}+{l_y}", "screen")
-        self.run("xrandr", "--output", "screen", "--primary")
-        self.run("xsetroot", "-solid", "red")
         return self
 
     def env(self):
@@ -65,13 +61,26 @@ class Desktop:
                               stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
     def stop(self):
-        if self.proc and self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+        if self.proc:
+            stop_process(self.proc)
+
+
+class Desktop(Xvfb):
+    """The locker's desktop: the two MONITORS and a red root."""
+
+    def __init__(self):
+        super().__init__(WIDTH, HEIGHT)
+
+    def start(self, timeout=20.0):
+        super().start(timeout)
+        # The left monitor takes the screen's output, so it is the primary one.
+        l_name, l_x, l_y, l_w, l_h = MONITORS[0]
+        r_name, r_x, r_y, r_w, r_h = MONITORS[1]
+        self.run("xrandr", "--setmonitor", r_name, f"{r_w}/338x{r_h}/270+{r_x}+{r_y}", "none")
+        self.run("xrandr", "--setmonitor", l_name, f"{l_w}/338x{l_h}/270+{l_x}+{l_y}", "screen")
+        self.run("xrandr", "--output", "screen", "--primary")
+        self.run("xsetroot", "-solid", "red")
+        return self
 
     # --- Pixels ---
 
@@ -156,21 +165,27 @@ def parse_ppm(data):
     return width, height, rgb
 
 
+def load_x11():
+    """libX11 through ctypes, with the prototypes every probe here needs: opening and closing a
+    display and its root window. Callers declare the further functions they use."""
+    x = ctypes.CDLL(ctypes.util.find_library("X11") or "libX11.so.6")
+    x.XOpenDisplay.restype = ctypes.c_void_p
+    x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x.XDefaultRootWindow.restype = ctypes.c_ulong
+    x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+    x.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    return x
+
+
 class XProbe:
     """Another X client, through libX11 itself: asks for the keyboard grab on its root window."""
 
     def __init__(self, display):
-        path = ctypes.util.find_library("X11") or "libX11.so.6"
-        self.x = ctypes.CDLL(path)
-        self.x.XOpenDisplay.restype = ctypes.c_void_p
-        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x = load_x11()
         self.x.XGrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                          ctypes.c_int, ctypes.c_ulong]
         self.x.XUngrabKeyboard.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
         self.x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-        self.x.XCloseDisplay.argtypes = [ctypes.c_void_p]
         self.display = display.encode()
 
     def hold_keyboard(self):
@@ -215,19 +230,13 @@ class PixelSampler:
     the lock: no program start per sample). Samples a grid on each monitor."""
 
     def __init__(self, display, per_axis=5):
-        path = ctypes.util.find_library("X11") or "libX11.so.6"
-        self.x = ctypes.CDLL(path)
-        self.x.XOpenDisplay.restype = ctypes.c_void_p
-        self.x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-        self.x.XDefaultRootWindow.restype = ctypes.c_ulong
-        self.x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+        self.x = load_x11()
         self.x.XGetImage.restype = ctypes.c_void_p
         self.x.XGetImage.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int,
                                      ctypes.c_uint, ctypes.c_uint, ctypes.c_ulong, ctypes.c_int]
         self.x.XGetPixel.restype = ctypes.c_ulong
         self.x.XGetPixel.argtypes = [ctypes.c_void_p, ctypes.c_int, ctypes.c_int]
         self.x.XDestroyImage.argtypes = [ctypes.c_void_p]
-        self.x.XCloseDisplay.argtypes = [ctypes.c_void_p]
         self.dpy = self.x.XOpenDisplay(display.encode())
         if not self.dpy:
             raise AssertionError("cannot open the display for sampling")

@@ -34,6 +34,34 @@ def wait_for(predicate, timeout=15.0, interval=0.02, what="condition"):
         time.sleep(interval)
 
 
+def stop_process(proc, timeout=10):
+    """Ends `proc` with SIGTERM, or SIGKILL when it is still running after `timeout` seconds.
+    True when it ended by itself or on SIGTERM, False when it had to be killed."""
+    if proc.poll() is not None:
+        return True
+    proc.terminate()
+    try:
+        proc.wait(timeout=timeout)
+        return True
+    except subprocess.TimeoutExpired:
+        proc.kill()
+        proc.wait()
+        return False
+
+
+def serve_until(stopping, receive, handle):
+    """The loop of a test server thread: `receive()` blocks on a socket with a short timeout and
+    `handle` gets what it returns, until the event `stopping` is set or the socket is closed."""
+    while not stopping.is_set():
+        try:
+            item = receive()
+        except socket.timeout:
+            continue
+        except OSError:
+            return
+        handle(item)
+
+
 def sha1_hex(password):
     """The stored form of a password: SHA-1 of its bytes as 40 lower-case hex digits."""
     return hashlib.sha1(password.encode("latin-1")).hexdigest()
@@ -263,11 +291,19 @@ class Sandbox:
 
     def close(self):
         for proc in self.procs:
-            if proc.poll() is None:
-                proc.terminate()
-                try:
-                    proc.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    proc.kill()
-                    proc.wait()
+            stop_process(proc)
         shutil.rmtree(self.root, ignore_errors=True)
+
+
+def locker_sandbox(test, password, **security):
+    """A Sandbox closed when `test` ends, holding the registry of a single-user locker whose
+    administrator password is `password` and whose master is the loopback; remote unlocking is off.
+    `security` adds or overrides keys of the "Security" section."""
+    box = Sandbox()
+    test.addCleanup(box.close)
+    box.write_registry({
+        "Settings": {"firstRun": "0"},
+        "Security": {"passwordHash": sha1_hex(password), "MasterIP": LOOPBACK, "multiUser": "0",
+                     "allowRemoteUnlocking": "0", **security},
+    })
+    return box

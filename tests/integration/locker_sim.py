@@ -6,6 +6,8 @@ import asyncio
 import socket
 import threading
 
+from harness import serve_until
+
 PORT = 8777
 
 
@@ -65,19 +67,17 @@ class LockerSimulator:
         self._thread.join(10)
 
     def _answer_udp(self):
-        while not self._stop.is_set():
-            try:
-                data, sender = self._udp.recvfrom(8192)
-            except socket.timeout:
-                continue
-            except OSError:
-                return
-            if b"/query" not in data:
-                continue
-            for address in self.addresses:
-                with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as answer:
-                    answer.bind((address, 0))
-                    answer.sendto(b"1", sender)
+        serve_until(self._stop, lambda: self._udp.recvfrom(8192), self._answer_datagram)
+
+    def _answer_datagram(self, received):
+        """Every simulated locker answers a discovery datagram from its own address."""
+        data, sender = received
+        if b"/query" not in data:
+            return
+        for address in self.addresses:
+            with socket.socket(socket.AF_INET, socket.SOCK_DGRAM) as answer:
+                answer.bind((address, 0))
+                answer.sendto(b"1", sender)
 
     def _run(self):
         asyncio.set_event_loop(self._loop)

@@ -1,16 +1,32 @@
 """Runs the headless brivakmanager in a temporary HOME: a user list and a login file of its own,
 settings given with -set, commands written to its stdin, its stdout kept in a file, and the
 computer list read from its status file (one line per computer: name, address, status, user)."""
-import hashlib
 import os
 import shutil
 import subprocess
 import tempfile
 import time
 
-from harness import wait_for
+from harness import sha1_hex, stop_process, wait_for
 
 MANAGER_USER = "admin"
+
+
+def write_owner_only(path, text):
+    fd = os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+    with os.fdopen(fd, "w", encoding="latin-1") as f:
+        f.write(text)
+
+
+def write_manager_accounts(root, password, user=MANAGER_USER):
+    """The manager's own user list in `root`, holding the administrator `user`, and an owner-only
+    login file naming `user` and `password` (the manager refuses one others may read).
+    Returns (user list path, login file path)."""
+    userlist = os.path.join(root, "userlist.dat")
+    write_owner_only(userlist, f"[{user}]\nPassword={sha1_hex(password)}\nPermissions=2\n")
+    login = os.path.join(root, "login")
+    write_owner_only(login, f"{user}\n{password}\n")
+    return userlist, login
 
 
 class HeadlessManager:
@@ -18,14 +34,7 @@ class HeadlessManager:
         self.root = tempfile.mkdtemp(prefix="brivak-mgr-")
         self.home = os.path.join(self.root, "home")
         os.makedirs(self.home)
-        self.userlist = os.path.join(self.root, "userlist.dat")
-        with open(self.userlist, "w", encoding="latin-1") as f:
-            f.write(f"[{MANAGER_USER}]\nPassword={hashlib.sha1(password.encode('latin-1')).hexdigest()}\n"
-                    "Permissions=2\n")
-        self.login = os.path.join(self.root, "login")
-        fd = os.open(self.login, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
-        with os.fdopen(fd, "w", encoding="latin-1") as f:
-            f.write(f"{MANAGER_USER}\n{password}\n")
+        self.userlist, self.login = write_manager_accounts(self.root, password)
         self.status_path = os.path.join(self.root, "computers.txt")
         self.out_path = os.path.join(self.root, "manager-out.txt")
         values = {"broadcastip": "127.255.255.255", "wolip": "127.0.0.1", "startip": "127.0.0.1",
@@ -84,14 +93,8 @@ class HeadlessManager:
 
     def stop(self):
         """SIGTERM; returns the exit code (the manager must end by itself, cleanly)."""
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=20)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
-                raise AssertionError("the manager did not end on SIGTERM:\n" + self.output())
+        if not stop_process(self.proc, timeout=20):
+            raise AssertionError("the manager did not end on SIGTERM:\n" + self.output())
         self.proc.stdin.close()
         return self.proc.returncode
 

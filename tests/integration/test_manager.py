@@ -5,7 +5,8 @@ import os
 import socket
 import unittest
 
-from harness import LOOPBACK, Sandbox, http_get, port_is_free, query_text, sha1_hex, wait_for, wait_ports_free
+from harness import (LOOPBACK, http_get, locker_sandbox, port_is_free, query_text, sha1_hex, wait_for,
+                     wait_ports_free)
 from locker_sim import LockerSimulator, sim_name
 from manager_harness import HeadlessManager, today_text
 
@@ -15,13 +16,7 @@ EVENT_PORT = 8778
 
 class ManagerWithRealLockerTest(unittest.TestCase):
     def setUp(self):
-        self.box = Sandbox()
-        self.addCleanup(self.box.close)
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "MasterIP": LOOPBACK, "multiUser": "0",
-                         "ReportSecurityEvents": "1", "allowRemoteUnlocking": "0"},
-        })
+        self.box = locker_sandbox(self, PASSWORD, ReportSecurityEvents="1")
         # The locker's own user list, which "getuserlist" returns.
         os.makedirs(self.box.app_data, exist_ok=True)
         with open(os.path.join(self.box.app_data, "userlist.dat"), "w", encoding="latin-1") as f:

@@ -1,18 +1,17 @@
 """The manager's main window on a private Xvfb: it discovers simulated lockers on 127.0.0.0/8 by a
 broadcast to 127.255.255.255, lists them, and a screenshot of the window listing them is saved as
 screenshots/manager-window.png in the build folder. SIGTERM closes the window cleanly."""
-import hashlib
 import os
-import select
 import shutil
 import signal
 import subprocess
 import tempfile
-import time
 import unittest
 
+from desktop import Xvfb, parse_ppm
 from harness import wait_for
 from locker_sim import LockerSimulator, sim_name
+from manager_harness import write_manager_accounts
 
 WIDTH, HEIGHT = 1280, 800
 
@@ -21,53 +20,9 @@ def build_dir():
     return os.environ.get("BRIVAK_BUILD_DIR") or os.path.dirname(os.path.dirname(os.environ["BRIVAKMANAGER"]))
 
 
-class PlainXvfb:
-    """One screen, a grey root, no window manager."""
-
-    def __init__(self):
-        read_fd, write_fd = os.pipe()
-        self.proc = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{WIDTH}x{HEIGHT}x24", "-nolisten", "tcp",
-             "-noreset"],
-            pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_fd)
-        number = b""
-        deadline = time.monotonic() + 20
-        try:
-            while not number.endswith(b"\n"):
-                left = deadline - time.monotonic()
-                if left <= 0 or self.proc.poll() is not None:
-                    raise AssertionError("Xvfb did not report its display number")
-                if select.select([read_fd], [], [], left)[0]:
-                    chunk = os.read(read_fd, 16)
-                    if not chunk:
-                        raise AssertionError("Xvfb closed its display pipe")
-                    number += chunk
-        finally:
-            os.close(read_fd)
-        self.display = ":" + number.decode().strip()
-        self.run("xsetroot", "-solid", "#506070")
-
-    def env(self):
-        env = dict(os.environ)
-        env["DISPLAY"] = self.display
-        return env
-
-    def run(self, *argv):
-        return subprocess.run(list(argv), env=self.env(), check=True, timeout=30, stdout=subprocess.PIPE,
-                              stderr=subprocess.PIPE).stdout
-
-    def shot(self, path=None):
-        return self.run("import", "-window", "root", "-depth", "8", path or "ppm:-")
-
-    def stop(self):
-        if self.proc.poll() is None:
-            self.proc.terminate()
-            try:
-                self.proc.wait(timeout=10)
-            except subprocess.TimeoutExpired:
-                self.proc.kill()
-                self.proc.wait()
+def shot(x, path=None):
+    """The root window as PPM bytes, or saved to `path` (format by its extension)."""
+    return x.run("import", "-window", "root", "-depth", "8", path or "ppm:-", timeout=30).stdout
 
 
 @unittest.skipUnless(shutil.which("Xvfb") and shutil.which("import") and os.environ.get("BRIVAKMANAGER"),
@@ -76,8 +31,11 @@ class ManagerWindowTest(unittest.TestCase):
     COUNT = 12
 
     def setUp(self):
-        self.x = PlainXvfb()
+        # One screen with a grey root, no window manager.
+        self.x = Xvfb(WIDTH, HEIGHT)
         self.addCleanup(self.x.stop)
+        self.x.start()
+        self.x.run("xsetroot", "-solid", "#506070", timeout=30)
 
     def start_window(self, password="window-pass"):
         # A HOME, a user list and a login file of its own, as the headless tests have.
@@ -85,13 +43,7 @@ class ManagerWindowTest(unittest.TestCase):
         self.addCleanup(shutil.rmtree, root, True)
         home = os.path.join(root, "home")
         os.makedirs(home)
-        userlist = os.path.join(root, "userlist.dat")
-        with open(userlist, "w", encoding="latin-1") as f:
-            f.write(f"[admin]\nPassword={hashlib.sha1(password.encode('latin-1')).hexdigest()}\nPermissions=2\n")
-        login = os.path.join(root, "login")
-        fd = os.open(login, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
-        with os.fdopen(fd, "w", encoding="latin-1") as f:
-            f.write(f"admin\n{password}\n")
+        userlist, login = write_manager_accounts(root, password)
         self.status_path = os.path.join(root, "computers.txt")
         self.out_path = os.path.join(root, "out.txt")
         settings = {"broadcastip": "127.255.255.255", "wolip": "127.0.0.1", "startip": "127.0.0.1",
@@ -130,14 +82,14 @@ class ManagerWindowTest(unittest.TestCase):
             previous = [b""]
 
             def steady():
-                now = self.x.shot()
+                now = shot(self.x)
                 same = now == previous[0]
                 previous[0] = now
                 return same
             wait_for(steady, 20, interval=0.3, what="a steady screen")
             path = os.path.join(build_dir(), "screenshots", "manager-window.png")
             os.makedirs(os.path.dirname(path), exist_ok=True)
-            self.x.shot(path)
+            shot(self.x, path)
             self.assertGreater(os.path.getsize(path), 10000)
             # Not the bare root: the window covers part of the screen with other colours.
             width, height, pixels = parse_ppm(previous[0])
@@ -148,7 +100,7 @@ class ManagerWindowTest(unittest.TestCase):
             if shutil.which("xdotool"):
                 # Selecting the first row asks that locker for its layouts and its month of logs.
                 before = sim.queries
-                self.x.run("xdotool", "mousemove", "40", "74", "click", "1")
+                self.x.run("xdotool", "mousemove", "40", "74", "click", "1", timeout=30)
                 wait_for(lambda: sim.queries >= before + 2 or proc.poll() is not None, 20,
                          what="the selected locker's layout and log requests")
                 self.assertIsNone(proc.poll())
@@ -157,26 +109,6 @@ class ManagerWindowTest(unittest.TestCase):
             code = proc.wait(timeout=20)
             with open(self.out_path, encoding="utf-8", errors="replace") as out:
                 self.assertEqual(code, 0, out.read()[-3000:])
-
-
-def parse_ppm(data):
-    """(width, height, rgb bytes) of a binary PPM (P6, maxval 255)."""
-    fields = []
-    pos = 0
-    while len(fields) < 4:
-        while data[pos:pos + 1].isspace():
-            pos += 1
-        if data[pos:pos + 1] == b"#":
-            pos = data.index(b"\n", pos) + 1
-            continue
-        end = pos
-        while not data[end:end + 1].isspace():
-            end += 1
-        fields.append(data[pos:end])
-        pos = end
-    if fields[0] != b"P6" or fields[3] != b"255":
-        raise AssertionError("unexpected screenshot format")
-    return int(fields[1]), int(fields[2]), data[pos + 1:]
 
 
 if __name__ == "__main__":

@@ -8,8 +8,8 @@ import socket
 import time
 import unittest
 
-from harness import (DISCOVERY_PORT, EVENT_PORT, LOOPBACK, OTHER_LOOPBACK, HttpReply, Sandbox,
-                     connect, http_exchange, http_get, http_request, query_text, read_all, sha1_hex,
+from harness import (DISCOVERY_PORT, EVENT_PORT, LOOPBACK, OTHER_LOOPBACK, HttpReply, connect,
+                     http_exchange, http_get, http_request, locker_sandbox, query_text, read_all,
                      wait_for)
 
 PASSWORD = "s3cret pass"
@@ -58,15 +58,8 @@ def parse_record(text):
 
 class RemoteTestBase(unittest.TestCase):
     def setUp(self):
-        self.box = Sandbox()
-        self.addCleanup(self.box.close)
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "MasterIP": MASTER, "multiUser": "0",
-                         "allowRemoteUnlocking": "0",
-                         # Listed, but served only while remote access is on.
-                         "AllowedRemoteIPs": "127.0.9.9\r\n127.0.0.*"},
-        })
+        # The listed addresses are served only while remote access is on.
+        self.box = locker_sandbox(self, PASSWORD, MasterIP=MASTER, AllowedRemoteIPs="127.0.9.9\r\n127.0.0.*")
 
     def start_locker(self):
         self.proc = self.box.start_locker("-tray")

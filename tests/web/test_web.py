@@ -16,8 +16,9 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "integration"))
 
-from harness import (DISCOVERY_PORT, HTTP_PORT, LOOPBACK, Sandbox, http_get, query_text,  # noqa: E402
-                     sha1_hex, wait_for, wait_ports_free)
+from harness import (DISCOVERY_PORT, HTTP_PORT, LOOPBACK, http_get, locker_sandbox,  # noqa: E402
+                     query_text, serve_until, stop_process, wait_for, wait_ports_free)
+from manager_harness import write_manager_accounts  # noqa: E402
 
 USER = "webadmin"
 PASSWORD = "s3cret pass"
@@ -57,14 +58,7 @@ class Manager:
         self.home = os.path.join(self.root, "home")
         os.makedirs(self.home)
         self.status_file = os.path.join(self.root, "status.txt")
-        login = os.path.join(self.root, "login.txt")
-        fd = os.open(login, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
-        with os.fdopen(fd, "w", encoding="utf-8") as f:
-            f.write(f"{USER}\n{PASSWORD}\n")
-        users = os.path.join(self.root, "userlist.dat")
-        fd = os.open(users, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
-        with os.fdopen(fd, "w", encoding="utf-8") as f:
-            f.write(f"[{USER}]\nPassword={sha1_hex(PASSWORD)}\nPermissions=2\n")
+        users, login = write_manager_accounts(self.root, PASSWORD, user=USER)
         env = {k: v for k, v in os.environ.items()
                if not k.startswith("XDG_") and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env["HOME"] = self.home
@@ -116,12 +110,7 @@ class Manager:
             try:
                 self.proc.wait(timeout=15)
             except subprocess.TimeoutExpired:
-                self.proc.terminate()
-                try:
-                    self.proc.wait(timeout=10)
-                except subprocess.TimeoutExpired:
-                    self.proc.kill()
-                    self.proc.wait()
+                stop_process(self.proc)
         if self.proc.stdin:
             self.proc.stdin.close()
         shutil.rmtree(self.root, ignore_errors=True)
@@ -158,44 +147,37 @@ class SimulatedLocker:
         return "\r".join(f"<{tag}>{value}</{tag}>" for tag, value in fields)
 
     def _serve_udp(self):
-        while not self.stopping.is_set():
-            try:
-                data, source = self.udp.recvfrom(8192)
-            except socket.timeout:
-                continue
-            except OSError:
-                return
-            if b"/query?" in data:
-                self.udp.sendto(self.address[:1].encode(), source)
+        serve_until(self.stopping, lambda: self.udp.recvfrom(8192), self._answer_datagram)
+
+    def _answer_datagram(self, received):
+        data, source = received
+        if b"/query?" in data:
+            self.udp.sendto(self.address[:1].encode(), source)
 
     def _serve_tcp(self):
-        while not self.stopping.is_set():
+        serve_until(self.stopping, lambda: self.tcp.accept()[0], self._answer_connection)
+
+    def _answer_connection(self, conn):
+        with conn:
+            conn.settimeout(5)
+            data = b""
             try:
-                conn, _ = self.tcp.accept()
-            except socket.timeout:
-                continue
+                while b"\r\n\r\n" not in data and len(data) < 65536:
+                    chunk = conn.recv(4096)
+                    if not chunk:
+                        break
+                    data += chunk
             except OSError:
                 return
-            with conn:
-                conn.settimeout(5)
-                data = b""
-                try:
-                    while b"\r\n\r\n" not in data and len(data) < 65536:
-                        chunk = conn.recv(4096)
-                        if not chunk:
-                            break
-                        data += chunk
-                except OSError:
-                    continue
-                target = data.split(b" ", 2)[1].decode("latin-1") if data.count(b" ") >= 2 else ""
-                self.targets.append(target)
-                text = self.record() if target.startswith("/query") else "locked"
-                body = f"<HTML><BODY><B>200 {text}</B></BODY></HTML>\r\n".encode("utf-8")
-                head = f"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: {len(body)}\r\n\r\n"
-                try:
-                    conn.sendall(head.encode("latin-1") + body)
-                except OSError:
-                    pass
+            target = data.split(b" ", 2)[1].decode("latin-1") if data.count(b" ") >= 2 else ""
+            self.targets.append(target)
+            text = self.record() if target.startswith("/query") else "locked"
+            body = f"<HTML><BODY><B>200 {text}</B></BODY></HTML>\r\n".encode("utf-8")
+            head = f"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: {len(body)}\r\n\r\n"
+            try:
+                conn.sendall(head.encode("latin-1") + body)
+            except OSError:
+                pass
 
     def close(self):
         self.stopping.set()
@@ -207,13 +189,7 @@ class SimulatedLocker:
 
 class WebWithRealLockerTest(unittest.TestCase):
     def setUp(self):
-        self.box = Sandbox()
-        self.addCleanup(self.box.close)
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "MasterIP": LOOPBACK, "multiUser": "0",
-                         "allowRemoteUnlocking": "0", "AllowedRemoteIPs": "127.0.0.*"},
-        })
+        self.box = locker_sandbox(self, PASSWORD, AllowedRemoteIPs="127.0.0.*")
         self.locker = self.box.start_locker("-tray")
         self.manager = Manager(broadcast=LOOPBACK)
         self.addCleanup(self.manager.close)

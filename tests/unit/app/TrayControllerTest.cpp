@@ -95,17 +95,7 @@ class TrayControllerTest : public ::testing::Test {
     ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
   }
 
-  std::vector<std::string> LogTexts() const {
-    std::ifstream in(dir_.File("data/Brivak 3.0/Logs/Dec-09-26.txt"), std::ios::binary);
-    std::vector<std::string> texts;
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const auto stamp = line.find("] ");
-      texts.push_back(line.rfind('[', 0) == 0 && stamp != std::string::npos ? line.substr(stamp + 2) : line);
-    }
-    return texts;
-  }
+  std::vector<std::string> LogTexts() const { return ::brivak::test::DayLogTexts(dir_.File("data/Brivak 3.0/Logs/Dec-09-26.txt")); }
   bool LogHas(const std::string& text) const {
     const auto texts = LogTexts();
     return std::find(texts.begin(), texts.end(), text) != texts.end();

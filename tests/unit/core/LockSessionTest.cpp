@@ -10,6 +10,7 @@
 #include "common/Hash.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/MemoryRegistryStore.h"
+#include "support/Files.h"
 #include "support/TempDir.h"
 #include "unit/core/LockTestFakes.h"
 
@@ -46,17 +47,7 @@ class LockSessionTest : public ::testing::Test {
     return session;
   }
 
-  std::vector<std::string> LogTexts() const {
-    std::ifstream in(dir_.Folder() + "Logs/Dec-09-26.txt", std::ios::binary);
-    std::vector<std::string> texts;
-    std::string line;
-    while (std::getline(in, line)) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      const auto stamp = line.find("] ");
-      texts.push_back(line.rfind('[', 0) == 0 && stamp != std::string::npos ? line.substr(stamp + 2) : line);
-    }
-    return texts;
-  }
+  std::vector<std::string> LogTexts() const { return ::brivak::test::DayLogTexts(dir_.Folder() + "Logs/Dec-09-26.txt"); }
   int LogCount(const std::string& text) const {
     const auto texts = LogTexts();
     return static_cast<int>(std::count(texts.begin(), texts.end(), text));
