@@ -25,10 +25,11 @@ tmp=$(mktemp -d "${TMPDIR:-/tmp}/brivak-bench-XXXXXX")
 home="$tmp/home"
 pid=""
 
-# The locker's environment: the temporary HOME and nothing that points elsewhere.
+# The locker's environment: the temporary HOME and nothing that points elsewhere; no windows (Qt's
+# offscreen platform), as only the command server is measured here.
 locker() {
   env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_RUNTIME_DIR -u XDG_STATE_HOME -u XDG_CACHE_HOME \
-      -u DISPLAY -u WAYLAND_DISPLAY HOME="$home" "$tmp/bin/brivak3" "$@"
+      -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen HOME="$home" "$tmp/bin/brivak3" "$@"
 }
 
 cleanup() {
