@@ -67,6 +67,7 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
   for (const auto& line : options_.consoleLines) log.Mem(line);
   for (const auto& line : options_.debugLines) log.Debug(line);
   secure_ = options_.secure_parameter;
+  ArmQuitTimer();  // "-runfor": the timed termination runs from the start
   startMethod_ = "Default";
   lockedWhen_ = 0;
 
@@ -407,6 +408,19 @@ void TrayController::SaveSettings() {
   } catch (const std::exception& e) {
     ports_.diagnostics.Mem(std::string("EX: ") + e.what());
   }
+}
+
+// The timed termination of "-runfor": every period, a running lock is ended with "terminate"
+// (which ends the program after the lock's own end); in the tray a tick does nothing and the timer
+// keeps running.
+void TrayController::ArmQuitTimer() {
+  if (options_.runForMinutes <= 0) return;
+  ports_.loop.PostAfter(std::chrono::minutes(options_.runForMinutes), [this] { QuitTimerTimer(); });
+}
+
+void TrayController::QuitTimerTimer() {
+  if (CurrentlyLocked()) RequestCommand({"terminate", "", {}});
+  ArmQuitTimer();
 }
 
 void TrayController::Timer2Timer() {

@@ -169,6 +169,8 @@ class TrayController {
   void StartServers();
   void Timer1Timer();
   void Timer2Timer();
+  void ArmQuitTimer();
+  void QuitTimerTimer();
   void DrainCommands();
   void ShutDown();
   void CloseMainForm();

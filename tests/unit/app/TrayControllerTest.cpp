@@ -75,6 +75,40 @@ class RecordingLockScreens : public LockScreenFactory {
   int created = 0;
 };
 
+// The test's loop: everything runs on the plain event loop, except timers of a minute or more,
+// which are held for the test to fire.
+class HoldingLoop : public MainLoop {
+ public:
+  explicit HoldingLoop(EventLoop& inner) : inner_(inner) {}
+  void Post(Task task) override { inner_.Post(std::move(task)); }
+  void PostAfter(std::chrono::milliseconds delay, Task task) override {
+    if (delay >= 1min) {
+      held.emplace_back(delay, std::move(task));
+    } else {
+      inner_.PostAfter(delay, std::move(task));
+    }
+  }
+  void Quit() override {
+    quitRequested = true;
+    inner_.Quit();
+  }
+  void ProcessPending() override { inner_.ProcessPending(); }
+  // Fires the oldest held timer (on the loop, as a timer would).
+  bool FireHeld() {
+    if (held.empty()) return false;
+    Task task = std::move(held.front().second);
+    held.erase(held.begin());
+    inner_.Post(std::move(task));
+    return true;
+  }
+
+  std::vector<std::pair<std::chrono::milliseconds, Task>> held;
+  bool quitRequested = false;  // main thread only
+
+ private:
+  EventLoop& inner_;
+};
+
 class TrayControllerTest : public ::testing::Test {
  protected:
   TrayControllerTest() {
@@ -89,7 +123,7 @@ class TrayControllerTest : public ::testing::Test {
 
   void Start(const std::vector<std::string>& args) {
     tray_ = std::make_unique<TrayController>(TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_,
-                                                        loop_, RemotePorts{0, 0, events_.Port()}, screens_,
+                                                        holdingLoop_, RemotePorts{0, 0, events_.Port()}, screens_,
                                                         hotkeys_});
     tray_->FormCreate(args);
     ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
@@ -111,6 +145,7 @@ class TrayControllerTest : public ::testing::Test {
   platform::RecordingProcesses processes_;
   core::Diagnostics diagnostics_{clock_, dir_.File("data/Brivak 3.0/")};
   EventLoop loop_;
+  HoldingLoop holdingLoop_{loop_};
   EventReceiver events_;
   RecordingLockScreens screens_;
   platform::RecordingHotkeyRegistrar hotkeys_;
@@ -249,6 +284,38 @@ TEST_F(TrayControllerTest, PasswordChangeInIniModeIsSavedToTheIniForm) {
   screens_.last->events->OnChangePassword();
   EXPECT_NE(brivak::test::ReadAll(dir_.File("bin/settings.ini")).find(Hash("changed")), std::string::npos);
   EXPECT_EQ(registry_.WriteCount(), registryWrites);
+}
+
+}  // namespace
+}  // namespace brivak::app
+
+namespace brivak::app {
+namespace {
+
+TEST_F(TrayControllerTest, RunForEndsTheProgramThroughTheNextLockOnly) {
+  Start({"-tray", "-runfor", "5"});
+  ASSERT_EQ(holdingLoop_.held.size(), 1u);
+  EXPECT_EQ(holdingLoop_.held.front().first, 5min);
+
+  // In the tray a tick does nothing, and the timer keeps running.
+  ASSERT_TRUE(holdingLoop_.FireHeld());
+  ASSERT_TRUE(Wait([&] { return holdingLoop_.held.size() == 1; }));
+  loop_.ProcessPending();
+  EXPECT_FALSE(tray_->LockScreenExists());
+  EXPECT_FALSE(holdingLoop_.quitRequested);
+
+  // With a lock running, the next tick ends the lock and then the program.
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  ASSERT_TRUE(holdingLoop_.FireHeld());
+  EXPECT_TRUE(Wait([&] { return !tray_->LockScreenExists(); }));
+  EXPECT_TRUE(LogHas("Brivak Shutdown"));
+  EXPECT_TRUE(Wait([&] { return holdingLoop_.quitRequested; })) << "the program ends after the lock";
+}
+
+TEST_F(TrayControllerTest, WithoutRunForNoTimedTerminationIsArmed) {
+  Start({"-tray", "-runfor", "-tray"});  // the four characters after the switch are no number
+  EXPECT_TRUE(holdingLoop_.held.empty());
 }
 
 }  // namespace
