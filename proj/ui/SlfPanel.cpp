@@ -197,70 +197,70 @@ void ApplyEdit(QLineEdit* edit, EditLook& look, const SlfControlSpec& s, bool fo
   Place(edit, s);
 }
 
-QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfLabelSpec& spec,
+QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfLabelSpec& item,
                 std::vector<QWidget*>& /*windowed*/) {
   auto* label = new QLabel(panel);
-  StyleLabel(label, spec);
+  StyleLabel(label, item);
   label->show();
   return label;
 }
 
-QWidget* Create(QWidget* panel, LogSink* log, const core::SlfImageSpec& spec,
+QWidget* Create(QWidget* panel, LogSink* log, const core::SlfImageSpec& item,
                 std::vector<QWidget*>& /*windowed*/) {
   auto* image = new QLabel(panel);
-  image->setObjectName(QString::fromStdString(spec.fileName));
+  image->setObjectName(QString::fromStdString(item.fileName));
   image->setAttribute(Qt::WA_TranslucentBackground);
   image->setStyleSheet(QStringLiteral("QLabel { background: transparent; border: none; }"));
   image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  image->setGeometry(spec.left, spec.top, spec.width, spec.height);
-  QImage picture(QString::fromStdString(spec.path));
+  image->setGeometry(item.left, item.top, item.width, item.height);
+  QImage picture(QString::fromStdString(item.path));
   if (picture.isNull()) {
-    if (log != nullptr) log->Debug("SLF image could not be read: " + spec.path);
+    if (log != nullptr) log->Debug("SLF image could not be read: " + item.path);
   } else {
     QPixmap pixmap = QPixmap::fromImage(picture);
-    if (spec.transparent && !picture.hasAlphaChannel()) {
+    if (item.transparent && !picture.hasAlphaChannel()) {
       // Pictures without their own transparency drop the colour of their bottom-left pixel.
       pixmap.setMask(pixmap.createMaskFromColor(picture.pixelColor(0, picture.height() - 1)));
     }
     image->setPixmap(pixmap);
-    if (spec.autoSize) image->resize(pixmap.size());
+    if (item.autoSize) image->resize(pixmap.size());
   }
   image->show();
   return image;
 }
 
-QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfBevelSpec& spec,
+QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfBevelSpec& item,
                 std::vector<QWidget*>& /*windowed*/) {
   auto* bevel = new QFrame(panel);
   bevel->setFrameShape(QFrame::Box);
-  bevel->setFrameShadow(spec.lowered ? QFrame::Sunken : QFrame::Raised);
+  bevel->setFrameShadow(item.lowered ? QFrame::Sunken : QFrame::Raised);
   bevel->setAttribute(Qt::WA_TransparentForMouseEvents);
-  bevel->setGeometry(spec.left, spec.top, spec.width, spec.height);
+  bevel->setGeometry(item.left, item.top, item.width, item.height);
   bevel->show();
   bevel->lower();  // behind every other control
   return bevel;
 }
 
-QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfGroupBoxSpec& spec,
+QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfGroupBoxSpec& item,
                 std::vector<QWidget*>& windowed) {
-  auto* box = new QGroupBox(QString::fromStdString(spec.caption), panel);
+  auto* box = new QGroupBox(QString::fromStdString(item.caption), panel);
   box->setStyleSheet(QStringLiteral("QGroupBox { background-color: %1; border: 1px solid #808080; }")
-                         .arg(SlfCss(SlfQColor(spec.backColor))));
-  box->setGeometry(spec.left, spec.top, spec.width, spec.height);
+                         .arg(SlfCss(SlfQColor(item.backColor))));
+  box->setGeometry(item.left, item.top, item.width, item.height);
   box->show();
   windowed.push_back(box);
   return box;
 }
 
-QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfPluginSpec& spec,
+QWidget* Create(QWidget* panel, LogSink* /*log*/, const core::SlfPluginSpec& item,
                 std::vector<QWidget*>& windowed) {
   // The plug-in's window is placed here once the plug-in runner starts it; until then a frame.
-  auto* area = new QLabel(QString::fromStdString(spec.fileName), panel);
+  auto* area = new QLabel(QString::fromStdString(item.fileName), panel);
   area->setObjectName(QStringLiteral("SlfPluginArea"));
   area->setAlignment(Qt::AlignCenter);
   area->setStyleSheet(
       QStringLiteral("QLabel { color: #808080; background: transparent; border: 1px dashed #808080; }"));
-  area->setGeometry(spec.left, spec.top, spec.width, spec.height);
+  area->setGeometry(item.left, item.top, item.width, item.height);
   area->show();
   windowed.push_back(area);
   return area;
@@ -450,7 +450,7 @@ void SlfPanel::Apply(const core::SlfLayout& layout) {
   std::vector<QWidget*> windowed;  // drawn above labels and images, like the fixed edits and buttons
   for (const core::SlfCreated& item : layout.created) {
     QWidget* w = std::visit(
-        [this, &windowed](const auto& spec) { return Create(this, log_, spec, windowed); }, item);
+        [this, &windowed](const auto& object) { return Create(this, log_, object, windowed); }, item);
     w->setProperty(kTagProperty, kSlfCreatedTag);
     c.created.emplace_back(w);
   }
@@ -472,11 +472,11 @@ void SlfPanel::Tick(const platform::LocalTime& now, std::int64_t lockUptimeSec,
   Controls& c = *c_;
   for (const SlfControl control : {SlfControl::ClockLabel1, SlfControl::ClockLabel2,
                                    SlfControl::BrivakUptimeLabel, SlfControl::SystemUptimeLabel}) {
-    const std::optional<SlfControlSpec>& spec = c.applied[static_cast<std::size_t>(control)];
+    const std::optional<SlfControlSpec>& item = c.applied[static_cast<std::size_t>(control)];
     auto* label = static_cast<QLabel*>(c.At(control));
-    if (!spec || label->isHidden()) continue;
+    if (!item || label->isHidden()) continue;
     if (const std::optional<std::string> text =
-            core::SlfLiveLabelText(control, *spec, now, lockUptimeSec, systemUptimeSec)) {
+            core::SlfLiveLabelText(control, *item, now, lockUptimeSec, systemUptimeSec)) {
       SetCaption(label, QString::fromStdString(*text));
     }
   }
