@@ -14,6 +14,11 @@ if [ -z "${DISPLAY:-}" ]; then
   Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=":$n"
+  # The program needs the display up before it starts (at most 10 s).
+  for _ in $(seq 100); do
+    [ -e "/tmp/.X11-unix/X$n" ] && break
+    sleep 0.1
+  done
   echo "run: no X display found; started a private Xvfb on $DISPLAY"
   trap 'kill "$xvfb_pid" 2>/dev/null || true' EXIT
 fi
