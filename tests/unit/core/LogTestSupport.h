@@ -49,8 +49,11 @@ inline std::vector<std::string> CrLfLines(const std::string& text) {
   return lines;
 }
 
-inline platform::LocalTime At(int year, int month, int day, int hour, int minute, int second) {
+// A local time; `weekday` (0 = Sunday) matters only to formats that name the day.
+inline platform::LocalTime At(int year, int month, int day, int hour, int minute, int second,
+                              int weekday = platform::LocalTime{}.weekday) {
   platform::LocalTime t;
+  t.weekday = weekday;
   t.year = year;
   t.month = month;
   t.day = day;

@@ -4,20 +4,12 @@
 
 #include <string>
 
+#include "LogTestSupport.h"
+
 namespace brivak::core {
 namespace {
 
-platform::LocalTime At(int year, int month, int day, int hour, int minute, int second, int weekday) {
-  platform::LocalTime t;
-  t.year = year;
-  t.month = month;
-  t.day = day;
-  t.hour = hour;
-  t.minute = minute;
-  t.second = second;
-  t.weekday = weekday;
-  return t;
-}
+using logtest::At;
 
 TEST(SlfClockFormat, TokensOfTheClockLabels) {
   const platform::LocalTime afternoon = At(2026, 3, 7, 14, 5, 9, 6);  // Saturday

@@ -139,10 +139,10 @@ TEST_P(IsInvalidIPTest, Table) {
 
 INSTANTIATE_TEST_SUITE_P(
     Addresses, IsInvalidIPTest,
-    ::testing::Values(IpCase{"127.0.0.1", false}, IpCase{"10.0.00.1", false},
+    ::testing::Values(IpCase{"127.0.0.1", false}, IpCase{"203.0.00.1", false},
                       IpCase{"255.255.255.255", false}, IpCase{"1.2.3.000", false},
-                      IpCase{"1.2.3.0255", true}, IpCase{"1.2.3.00000", false}, IpCase{"192.168.1.300", true},
-                      IpCase{"192.168.01.1", true}, IpCase{"0.1.2.3", true}, IpCase{"1.2.3", true},
+                      IpCase{"1.2.3.0255", true}, IpCase{"1.2.3.00000", false}, IpCase{"203.0.113.300", true},
+                      IpCase{"203.0.01.1", true}, IpCase{"0.1.2.3", true}, IpCase{"1.2.3", true},
                       IpCase{"1.2.3.4.", true}, IpCase{"1234.1.1.1", true}, IpCase{"1.2.3.4.5", true},
                       IpCase{"", true}, IpCase{"...", true}, IpCase{"1..2.3", true}, IpCase{"1.2.3.", true},
                       IpCase{".1.2.3", true}, IpCase{"1.2.3.x", true}, IpCase{"1.2.3.-4", true},
