@@ -147,6 +147,8 @@ class QueryTest(RemoteTestBase):
 class AddressFilterTest(RemoteTestBase):
     def test_refused_address_gets_an_empty_ok_and_nothing_happens(self):
         self.start_locker()
+        # The start's last line follows the self-test; the comparison starts after it.
+        self.box.wait_log("Starting Brivak")
         before = self.box.log_texts()
         targets = ["/query?" + good(), "/lock?" + good(), "/unlock?" + bad(), "/halt?" + good(),
                    "/getuserlist?" + good()]
