@@ -12,7 +12,12 @@ packages=(
   libx11-dev libxss-dev libxext-dev libxtst-dev
   xvfb x11-utils xdotool x11-xserver-utils imagemagick
   qt6-base-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core
+  qt6-webengine-dev libqt6webenginecore6-bin
+  libxrandr-dev
   chromium
+  ccache
+  dbus dbus-daemon python3-dbusmock python3-dbus python3-gi
+  xscreensaver-data i3lock slowhttptest iproute2 util-linux
 )
 # Node.js and npm run the browser tests of the manager's web pages; a machine that already has them
 # (from any source) keeps its own.
