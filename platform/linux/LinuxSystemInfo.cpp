@@ -12,7 +12,9 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <vector>
@@ -101,7 +103,11 @@ bool InAdminGroup() {
 
 }  // namespace
 
-LinuxSystemInfo::LinuxSystemInfo(EnvLookup env) : env_(std::move(env)) {}
+LinuxSystemInfo::LinuxSystemInfo(EnvLookup env, std::string root) : env_(std::move(env)), root_(std::move(root)) {}
+
+std::string LinuxSystemInfo::Read(const std::string& path) const {
+  return ReadTextFile((root_ + path).c_str());
+}
 
 std::string LinuxSystemInfo::HostName() const {
   char name[HOST_NAME_MAX + 1] = {};
@@ -165,6 +171,62 @@ bool LinuxSystemInfo::IsUserAdmin() const {
 
 bool LinuxSystemInfo::IsAdminOld() const {
   return IsUserAdmin();
+}
+
+MemoryFigures LinuxSystemInfo::Memory() const {
+  return ParseMemInfo(Read("/proc/meminfo"));
+}
+
+BatteryFigures LinuxSystemInfo::Battery() const {
+  namespace fs = std::filesystem;
+  std::vector<fs::path> entries;
+  std::error_code error;
+  for (fs::directory_iterator it(root_ + "/sys/class/power_supply", error), end; !error && it != end;
+       it.increment(error)) {
+    entries.push_back(it->path());
+  }
+  std::sort(entries.begin(), entries.end());  // the directory's own order is not stable
+  std::vector<PowerSupply> supplies;
+  for (const fs::path& entry : entries) {
+    PowerSupply supply;
+    for (const char* name : {"type", "present", "capacity", "status", "online", "energy_now", "power_now",
+                             "charge_now", "current_now"}) {
+      std::string text = ReadTextFile((entry / name).c_str());
+      while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+      if (!text.empty()) supply[name] = std::move(text);
+    }
+    supplies.push_back(std::move(supply));
+  }
+  return BatteryFromSupplies(supplies);
+}
+
+std::string LinuxSystemInfo::ProcessorName() const {
+  return CpuModelName(Read("/proc/cpuinfo"));
+}
+
+int LinuxSystemInfo::ProcessorMHz() const {
+  for (const char* file : {"base_frequency", "cpuinfo_max_freq"}) {
+    const std::string text = Read(std::string("/sys/devices/system/cpu/cpu0/cpufreq/") + file);
+    const long kHz = std::atol(text.c_str());
+    if (kHz > 0) return static_cast<int>((kHz + 500) / 1000);
+  }
+  return CpuInfoMHz(Read("/proc/cpuinfo"));
+}
+
+std::string LinuxSystemInfo::OsName() const {
+  std::string text = Read("/etc/os-release");
+  if (text.empty()) text = Read("/usr/lib/os-release");
+  return OsReleaseName(text);
+}
+
+std::string LinuxSystemInfo::OsVersion() const {
+  std::string text = Read("/proc/sys/kernel/osrelease");
+  while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
+  return text;
+}
+
+std::optional<double> LinuxSystemInfo::SampleCpuLoad() const {
+  return cpuLoad_.Take(ParseProcStat(Read("/proc/stat")));
 }
 
 }  // namespace brivak::platform
