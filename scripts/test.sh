@@ -18,5 +18,5 @@ ctest --preset tsan -L unit -LE qt -j "$jobs"
 
 echo "== fuzz targets (libFuzzer, bounded)"
 cmake -S . -B build/fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++ -DBRIVAK_FUZZ=ON >/dev/null
-cmake --build build/fuzz -j "$jobs" --target request_fuzz html_fuzz
+cmake --build build/fuzz -j "$jobs" --target fuzz_all
 ctest --test-dir build/fuzz -L fuzz --output-on-failure
