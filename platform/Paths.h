@@ -10,6 +10,8 @@ class Paths {
   virtual ~Paths() = default;
   // Folder of the running program file, ending in "/".
   virtual std::string ExecutableDir() const = 0;
+  // Full path of the running program file; empty when it cannot be had.
+  virtual std::string ExecutablePath() const = 0;
   // The per-user data root (Linux: ${XDG_DATA_HOME:-$HOME/.local/share}), no trailing "/".
   // Throws std::runtime_error("Could not find MyDocuments folder location.") when none can be had.
   virtual std::string DataRoot() const = 0;

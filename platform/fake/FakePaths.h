@@ -10,6 +10,7 @@ namespace brivak::platform {
 class FakePaths : public Paths {
  public:
   std::string executableDir = "/opt/brivak/";
+  std::string executablePath = "/opt/brivak/brivak3";
   std::string dataRoot = "/home/tester/.local/share";
   std::string configRoot = "/home/tester/.config";
   std::string runtimeDir = "/run/user/1000";
@@ -18,6 +19,7 @@ class FakePaths : public Paths {
   bool dataRootMissing = false;
 
   std::string ExecutableDir() const override { return executableDir; }
+  std::string ExecutablePath() const override { return executablePath; }
   std::string DataRoot() const override;
   std::string ConfigRoot() const override { return configRoot; }
   std::string RuntimeDir() const override { return runtimeDir; }

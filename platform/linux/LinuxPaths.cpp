@@ -51,19 +51,21 @@ std::optional<std::string> PasswdHome() {
 LinuxPaths::LinuxPaths(EnvLookup env, HomeLookup passwdHome)
     : env_(std::move(env)), passwdHome_(std::move(passwdHome)) {}
 
-std::string LinuxPaths::ExecutableDir() const {
+std::string LinuxPaths::ExecutablePath() const {
   std::vector<char> buffer(4096);
   for (;;) {
     const ssize_t n = readlink("/proc/self/exe", buffer.data(), buffer.size());
     if (n < 0) return {};
-    if (static_cast<std::size_t>(n) < buffer.size()) {
-      const std::string path(buffer.data(), static_cast<std::size_t>(n));
-      const auto slash = path.rfind('/');
-      return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-    }
+    if (static_cast<std::size_t>(n) < buffer.size()) return std::string(buffer.data(), static_cast<std::size_t>(n));
     if (buffer.size() >= (1u << 16)) return {};
     buffer.resize(buffer.size() * 2);  // possibly truncated: try again with more room
   }
+}
+
+std::string LinuxPaths::ExecutableDir() const {
+  const std::string path = ExecutablePath();
+  const auto slash = path.rfind('/');
+  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
 std::string LinuxPaths::Home() const {

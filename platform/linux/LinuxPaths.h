@@ -25,6 +25,7 @@ class LinuxPaths : public Paths {
 
   // Directory of /proc/self/exe, ending in "/"; empty when the link cannot be read.
   std::string ExecutableDir() const override;
+  std::string ExecutablePath() const override;
   // ${XDG_DATA_HOME:-$HOME/.local/share}. The XDG variable counts only when it is an absolute path,
   // $HOME only when absolute too; without $HOME the password database's home is used.
   // Throws std::runtime_error("Could not find MyDocuments folder location.") when no home is found.

@@ -29,6 +29,7 @@ class TrayController::SessionHost final : public core::LockHost {
   }
   void CloseMainForm() override { tray_.CloseMainForm(); }
   void TerminateApp() override { tray_.terminateAfterLock_ = true; }
+  void WriteStartupData() override { tray_.WriteStartupData(); }
 
  private:
   TrayController& tray_;
@@ -101,6 +102,12 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
   log.Debug("******* BEGIN FrmBrivak Created at " + core::FormatShortDate(now) + " " + core::FormatLongTime(now) +
             "*******");
 
+  // 9. The start-up registration (the browser emulation level has no meaning here).
+  startup_ = std::make_unique<StartupRegistration>(StartupRegistrationPorts{
+      ports_.registry, ports_.processes, log, ports_.paths.ExecutablePath(), ports_.paths.ConfigRoot(),
+      ports_.paths.RuntimeDir()});
+  startup_->RegisterIEcompatibilityLevel(11001);
+
   // 10, 11, 12. Folders, user list, settings.
   SetDirectories();
   log.Mem("Creating user list...");
@@ -124,6 +131,14 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
       settings_->General.LayoutMode = 0;
       settings_->General.LayoutFile = values_.appData + kFirstRunLayout;
     }
+  }
+
+  // The manager's "Launch Brivak" starts the locker by this path: written at every start, whatever
+  // the store and the start-up mode.
+  try {
+    startup_->WriteAppLocation();
+  } catch (const std::exception& e) {
+    log.Mem(std::string("EX: ") + e.what());
   }
 
   // 14, 15. Servers and the connectivity self-test; a failure is a dead end the user sees.
@@ -314,6 +329,8 @@ void TrayController::StorePasswordHash(const std::string& hash, bool iniForm) {
   std::lock_guard lock(settingsMutex_);
   core::StorePasswordHash(*settings_, hash, iniForm);
 }
+
+void TrayController::WriteStartupData() { startup_->WriteStartupData(settings_->General.StartupMode); }
 
 void TrayController::SecurityEvent(const std::string& text) {
   if (remote_) remote_->Events().SecurityEvent(text, EventSettings());

@@ -25,6 +25,7 @@
 #include "platform/SystemInfo.h"
 #include "proj/app/MainLoop.h"
 #include "proj/app/RemoteControl.h"
+#include "proj/app/StartupRegistration.h"
 #include "proj/core/BrivakSettings.h"
 #include "proj/core/CommandLine.h"
 #include "proj/core/CommandQueue.h"
@@ -161,6 +162,9 @@ class TrayController {
   // The event sender of the servers; exists from the servers' start in FormCreate on.
   core::EventReporter& Reporter() { return remote_->Events(); }
   bool ExitOnClick() const { return ExitOnClick_; }
+  // `WriteStartupData` with the current StartupMode (the end of a lock outside INI mode). Throws
+  // std::exception when the entries cannot be written. Main thread.
+  void WriteStartupData();
   // The command server's port once started (0 before).
   std::uint16_t HttpPort() const { return remote_ ? remote_->HttpPort() : 0; }
 
@@ -188,6 +192,7 @@ class TrayController {
   mutable std::mutex settingsMutex_;  // guards *settings_ against the network threads' copies
   std::unique_ptr<core::TBrivakSettings> settings_;
   std::unique_ptr<RemoteControl> remote_;
+  std::unique_ptr<StartupRegistration> startup_;
   core::CommandQueue commands_;
   bool canCloseBrivak_ = false;
   bool ExitOnClick_ = false;

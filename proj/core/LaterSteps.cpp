@@ -37,18 +37,15 @@ void LaterSteps::StartMiniBrowser() { NotInThisBuild("Mini-browser"); }
 void LaterSteps::LockWorkStation() { NotInThisBuild("Lock workstation at start-up"); }
 void LaterSteps::RestoreNetwork() { NotInThisBuild("Network suspension"); }
 void LaterSteps::ShowMessagesAtEnd() { NotInThisBuild("Visitor messages"); }
-void LaterSteps::WriteStartupRegistration() { NotInThisBuild("Start-up registration"); }
 void LaterSteps::RunRestartProgram() { NotInThisBuild("Restart program"); }
 void LaterSteps::LeaveMessage() { NotInThisBuild("Leave a message"); }
 void LaterSteps::AddRemoteMessage(const RemoteMessage& message) {
   NotInThisBuild("Visitor messages");
   log_.Mem("Message from " + message.from + ": " + message.subject);
 }
-void LaterSteps::OptionsDialog() { NotInThisBuild("Options dialog"); }
 bool LaterSteps::HasMessages() { return false; }
 void LaterSteps::MessagesDialog() { NotInThisBuild("Messages dialog"); }
 void LaterSteps::ChangeAwayMessage() { NotInThisBuild("Away messages"); }
-void LaterSteps::LogViewer() { NotInThisBuild("Log viewer"); }
 void LaterSteps::ReloadHtmlLayout() { NotInThisBuild("HTML layouts"); }
 
 }  // namespace brivak::core

@@ -1,6 +1,6 @@
 // The parts of a lock that this build does not carry yet (HTML layouts, plug-ins, status bar,
-// screen savers, visitor and away messages, shell policies, network, start-up registration, the
-// mini-browser and the dialogs behind some commands). The lock session calls them at their place in
+// screen savers, visitor and away messages, shell policies, network, the mini-browser and the
+// messages dialogs). The lock session calls them at their place in
 // Startup, ShutDown and the dispatcher; this default implementation writes one console line per
 // call saying the part is not in this build, so no step is a silent gap. Later work overrides the
 // methods it brings. Main thread only.
@@ -52,19 +52,16 @@ class LaterSteps {
   virtual void RestoreNetwork();
   // Visitor messages of this lock shown at its end.
   virtual void ShowMessagesAtEnd();
-  virtual void WriteStartupRegistration();
   // The RunOnce start: opens the restart program of the program folder.
   virtual void RunRestartProgram();
 
   // --- Dispatcher targets ---
   virtual void LeaveMessage();
   virtual void AddRemoteMessage(const RemoteMessage& message);
-  virtual void OptionsDialog();
   // False when the lock holds no visitor messages.
   virtual bool HasMessages();
   virtual void MessagesDialog();
   virtual void ChangeAwayMessage();
-  virtual void LogViewer();
   virtual void ReloadHtmlLayout();
 
  protected:

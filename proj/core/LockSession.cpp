@@ -258,7 +258,7 @@ void LockSession::ShutDown() {
   } else {
     log.Mem("Writing Startup Data...");
     try {
-      ports_.later.WriteStartupRegistration();
+      ports_.host.WriteStartupData();
       log.LastMem("Done.");
     } catch (const std::exception&) {
       log.LastMem("Exception while writing Startup Data!");
@@ -300,7 +300,7 @@ void LockSession::Dispatch(const LockCommand& command) {
   }
   if (word == "options") {
     if (Authorize("change Options", kLevelAdmin)) {
-      ports_.later.OptionsDialog();
+      ports_.shell.RunOptionsDialog();
     } else {
       ports_.host.SecurityEvent(security_event::kBadPasswordOptions);
     }
@@ -317,7 +317,7 @@ void LockSession::Dispatch(const LockCommand& command) {
   if (word == "logs") {
     const int level = ports_.settings.Security.UserViewLogs ? kLevelUnlock : kLevelAdmin;
     if (Authorize("view Logs", level)) {
-      ports_.later.LogViewer();
+      ports_.shell.RunLogViewer();
     } else {
       ports_.host.SecurityEvent(security_event::kBadPasswordViewLogs);
     }

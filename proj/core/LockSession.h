@@ -48,6 +48,9 @@ class LockHost {
   virtual void CloseMainForm() = 0;
   // The whole program ends after this lock ("terminate", killOnClose, the RunOnce restart).
   virtual void TerminateApp() = 0;
+  // `WriteStartupData` at the end of a lock outside INI mode: the program's location and the
+  // log-on entry of StartupMode. Throws std::exception when they cannot be written.
+  virtual void WriteStartupData() = 0;
 };
 
 // The program-wide values a lock reads; copied at construction.

@@ -55,6 +55,10 @@ class LockShell {
   virtual void MessageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
   // The change-password dialog; true when it changed the settings (the session saves them).
   virtual bool RunChangePasswordDialog() = 0;
+  // The options dialog and the log viewer above the lock, with the keyboard (the caller has
+  // authorised them). The options dialog applies and saves its settings itself on OK.
+  virtual void RunOptionsDialog() = 0;
+  virtual void RunLogViewer() = 0;
 
   // --- Window and layout ---
   // Shows the lock screen window on the primary monitor (before the layout is applied).

@@ -27,7 +27,7 @@ PromptServices& QtLockScreenFactory::Prompts(app::TrayController& tray) {
 }
 
 std::unique_ptr<core::LockShell> QtLockScreenFactory::Create(app::TrayController& tray) {
-  LockWindowPorts ports{tray.Log(), tray.Clock(), guard_, Prompts(tray).Context(), tray.Values().appData, {}, {}};
+  LockWindowPorts ports{tray.Log(), tray.Clock(), guard_, Prompts(tray).Context(), tray.Values().appData, {}, {}, {}, {}};
   return std::make_unique<TfrmMain>(std::move(ports));
 }
 

@@ -161,6 +161,18 @@ bool TfrmMain::RunChangePasswordDialog() {
   return changed;
 }
 
+// Both open as children of this window, so that they show above the lock and get the keyboard
+// through its grab; no other program can reach the input meanwhile.
+void TfrmMain::RunOptionsDialog() {
+  if (ports_.optionsDialog) ports_.optionsDialog(this);
+  AfterModal();
+}
+
+void TfrmMain::RunLogViewer() {
+  if (ports_.logViewer) ports_.logViewer(this);
+  AfterModal();
+}
+
 // --- Window and layout ---
 
 std::vector<core::MonitorInfo> TfrmMain::Monitors() const {

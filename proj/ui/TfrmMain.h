@@ -46,6 +46,9 @@ struct LockWindowPorts {
   std::function<std::vector<core::MonitorInfo>()> monitors;
   // The system's uptime in seconds, for the uptime label; the clock's tick count / 1000 when empty.
   std::function<std::int64_t()> systemUptimeSeconds;
+  // The options dialog and the log viewer, opened modally over `parent` (the lock screen).
+  std::function<void(QWidget* parent)> optionsDialog;
+  std::function<void(QWidget* parent)> logViewer;
 };
 
 class TfrmMain : public QWidget, public core::LockShell {
@@ -61,6 +64,8 @@ class TfrmMain : public QWidget, public core::LockShell {
   bool Authorize(const std::string& activity, int level) override;
   void MessageBox(const std::string& text, const std::string& caption, core::MessageIcon icon) override;
   bool RunChangePasswordDialog() override;
+  void RunOptionsDialog() override;
+  void RunLogViewer() override;
   void ShowLockScreen() override;
   void ApplySlfLayout(const std::string& path, const std::string& awayMessage) override;
   void FreeCreatedControls() override;

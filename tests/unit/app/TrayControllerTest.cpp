@@ -114,6 +114,9 @@ class TrayControllerTest : public ::testing::Test {
   TrayControllerTest() {
     paths_.executableDir = dir_.File("bin/");
     paths_.dataRoot = dir_.File("data");
+    paths_.configRoot = dir_.File("config");
+    paths_.runtimeDir = dir_.File("run");
+    paths_.executablePath = dir_.File("bin/brivak3");
     registry_.Modify([](IniDocument& doc) {
       doc.Write("Brivak 3.0\\Security", "passwordHash", Hash("secret"));
       doc.Write("Brivak 3.0\\Security", "MasterIP", "127.0.0.1");
@@ -162,6 +165,30 @@ TEST_F(TrayControllerTest, StartsInTheTrayAndAnswersItsOwnCommandPort) {
   EXPECT_NE(reply->body.find("<masterip>127.0.0.1</masterip>"), std::string::npos);
   EXPECT_FALSE(tray_->CurrentlyLocked());
   EXPECT_NE(diagnostics_.TrayConsole().Text().find("Connectivity established"), std::string::npos);
+}
+
+// The manager's "Launch Brivak" reads the program's location: written at every start, in both
+// stores; the end of a lock writes the log-on entry of StartupMode.
+TEST_F(TrayControllerTest, TheProgramLocationIsWrittenAtStartAndTheEntryAtTheEndOfALock) {
+  const auto location = [&] { return registry_.Snapshot().ReadString("Brivak 3.0\\General", "sAppLocation", ""); };
+  std::filesystem::create_directories(dir_.File("bin"));
+  ::brivak::test::WriteAll(dir_.File("bin/settings.ini"), "[General]\r\nStartupMode=1\r\n");
+  Start({"-tray"});
+  EXPECT_EQ(location(), dir_.File("bin/brivak3")) << "INI mode too";
+  const std::string entry = dir_.File("config/autostart/brivak3.desktop");
+  EXPECT_FALSE(std::filesystem::exists(entry)) << "INI mode writes no start-up entry";
+  tray_.reset();
+
+  std::filesystem::remove(dir_.File("bin/settings.ini"));
+  registry_.Modify([](IniDocument& doc) { doc.Write("Brivak 3.0\\General", "sAppLocation", "/old/brivak3"); });
+  Start({"-tray"});
+  EXPECT_EQ(location(), dir_.File("bin/brivak3"));
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  ASSERT_TRUE(tray_->RequestCommand({"shutdown", "", {}}));
+  ASSERT_TRUE(Wait([&] { return !tray_->LockScreenExists(); }));
+  const std::string text = ::brivak::test::ReadAll(entry);
+  EXPECT_NE(text.find("Exec=\"" + dir_.File("bin/brivak3") + "\" -runkey"), std::string::npos) << text;
 }
 
 TEST_F(TrayControllerTest, LockRunsASessionAndEndsThroughTheCommandQueue) {

@@ -126,6 +126,33 @@ TEST_F(LockSessionTest, ShutDownUndoesEveryChangeOfStartupInReverseOrder) {
   EXPECT_TRUE(session.AllowClose());
 }
 
+// WriteStartupData runs at the end of every lock outside INI mode; a failure is reported on the
+// lock screen's console (and in the trace) and the lock still ends.
+TEST_F(LockSessionTest, TheEndOfALockWritesTheStartupDataOutsideIniMode) {
+  diagnostics_.TrayConsole().SHOW_DEBUG = true;
+  diagnostics_.TrayConsole().SetLockScreenExists(true);  // debug lines reach the console while a lock exists
+  struct Case {
+    bool iniMode;
+    bool fails;
+    int writes;
+    const char* line;
+  };
+  for (const auto& c : {Case{true, false, 0, "Not writing INI settings to registry."},
+                        Case{false, false, 1, "Writing Startup Data..."},
+                        Case{false, true, 1, "Exception while writing Startup Data!"}}) {
+    journal_.clear();
+    values_.INI_MODE = c.iniMode;
+    host_.startupDataFails = c.fails;
+    const int closes = host_.closes;
+    EXPECT_FALSE(ConsoleHas(c.line)) << c.line;
+    Started().ShutDown();
+    EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "host:WriteStartupData"), c.writes) << c.line;
+    EXPECT_TRUE(ConsoleHas(c.line)) << c.line;
+    EXPECT_EQ(host_.closes, closes + 1);
+    session_.reset();
+  }
+}
+
 TEST_F(LockSessionTest, StartupWritesItsLinesAndAppliesTheSlfLayout) {
   settings_.Logging.LogBrivakStart = true;
   Started();
@@ -270,10 +297,10 @@ TEST_F(LockSessionTest, GrantedCommandsOpenTheirTargets) {
   session.Dispatch({"options", "", {}});
   session.Dispatch({"readmessages", "", {}});
   session.Dispatch({"logs", "", {}});
-  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "later:OptionsDialog"), journal_.end());
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:RunOptionsDialog"), journal_.end());
   EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:MessageBox You have no messages.|Brivak"), journal_.end());
   EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:Authorize view Logs 1"), journal_.end());
-  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "later:LogViewer"), journal_.end());
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:RunLogViewer"), journal_.end());
   EXPECT_TRUE(host_.securityEvents.empty());
 }
 

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -59,6 +60,8 @@ class RecordingLockShell : public LockShell {
     if (!changePasswordHash.empty() && settings) settings->Security.passwordHash = changePasswordHash;
     return changePasswordResult || !changePasswordHash.empty();
   }
+  void RunOptionsDialog() override { Record("RunOptionsDialog"); }
+  void RunLogViewer() override { Record("RunLogViewer"); }
   void ShowLockScreen() override { Record("ShowLockScreen"); }
   void ApplySlfLayout(const std::string& path, const std::string& awayMessage) override {
     Record("ApplySlfLayout " + path + " [" + awayMessage + "]");
@@ -125,13 +128,10 @@ class RecordingLaterSteps : public LaterSteps {
     Record("ShowMessagesAtEnd");
     if (duringMessages) duringMessages();
   }
-  void WriteStartupRegistration() override { Record("WriteStartupRegistration"); }
   void LeaveMessage() override { Record("LeaveMessage"); }
   void AddRemoteMessage(const RemoteMessage& message) override { Record("AddRemoteMessage " + message.from); }
-  void OptionsDialog() override { Record("OptionsDialog"); }
   void MessagesDialog() override { Record("MessagesDialog"); }
   void ChangeAwayMessage() override { Record("ChangeAwayMessage"); }
-  void LogViewer() override { Record("LogViewer"); }
   void ReloadHtmlLayout() override { Record("ReloadHtmlLayout"); }
 
  private:
@@ -164,6 +164,12 @@ class RecordingLockHost : public LockHost {
     if (onClose) onClose();
   }
   void TerminateApp() override { terminate = true; }
+  // Thrown by the next WriteStartupData when set.
+  bool startupDataFails = false;
+  void WriteStartupData() override {
+    journal_.push_back("host:WriteStartupData");
+    if (startupDataFails) throw std::runtime_error("read-only folder");
+  }
 
  private:
   Journal& journal_;

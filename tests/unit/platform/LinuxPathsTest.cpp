@@ -156,6 +156,7 @@ TEST(LinuxPaths, ExecutableDirIsTheFolderOfThisProgram) {
   EXPECT_EQ(dir.front(), '/');
   EXPECT_EQ(dir.back(), '/');
   EXPECT_TRUE(std::filesystem::is_regular_file(dir + "unit_platform")) << dir;
+  EXPECT_EQ(paths.ExecutablePath(), dir + "unit_platform");
 }
 
 TEST(LinuxPaths, SystemDirIsTheScreenSaverFolder) {

@@ -44,6 +44,8 @@ class TfrmBrivakTest : public ::testing::Test {
   TfrmBrivakTest() {
     paths.executableDir = dir.File("bin/");
     paths.dataRoot = dir.File("data");
+    paths.configRoot = dir.File("config");
+    paths.runtimeDir = dir.File("run");
     registry.Modify([](IniDocument& doc) { doc.Write("Brivak 3.0\\Security", "passwordHash", Hash("secret")); });
     tray = std::make_unique<app::TrayController>(app::TrayPorts{paths, system, clock, registry, processes,
                                                                 diagnostics, loop, app::RemotePorts{0, 0, 0},
