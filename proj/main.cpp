@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/DBusPowerEvents.h"
 #include "platform/linux/LinuxClock.h"
 #include "platform/linux/LinuxInstanceChannel.h"
 #include "platform/linux/LinuxInstanceLock.h"
@@ -25,12 +26,15 @@
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LinuxRegistryStore.h"
 #include "platform/linux/LinuxSystemInfo.h"
+#include "platform/linux/MountTable.h"
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11HotkeyRegistrar.h"
+#include "platform/linux/X11IdleSource.h"
 #include "platform/linux/X11InputGuard.h"
 #include "proj/app/TrayController.h"
 #include "proj/core/Diagnostics.h"
 #include "proj/core/EntryRole.h"
+#include "proj/ui/AppInputFilter.h"
 #include "proj/ui/QtLockScreenFactory.h"
 #include "proj/ui/QtMainLoop.h"
 #include "proj/ui/TfrmBrivak.h"
@@ -134,6 +138,7 @@ int main(int argc, char** argv) {
   platform::LinuxClock clock;
   platform::LinuxSystemInfo system;
   platform::LinuxProcesses processes;
+  platform::LinuxMediaWatch media;
 
   std::string appData;
   std::string configRoot;
@@ -167,6 +172,9 @@ int main(int argc, char** argv) {
   std::unique_ptr<ui::QtMainLoop> loop;
   std::unique_ptr<platform::HotkeyRegistrar> hotkeys;
   std::unique_ptr<platform::InputGuard> guard;
+  std::unique_ptr<platform::X11IdleSource> idle;
+  std::unique_ptr<ui::AppInputFilter> inputFilter;
+  std::unique_ptr<platform::DBusPowerEvents> power;
   std::unique_ptr<ui::QtLockScreenFactory> lockScreens;
   std::unique_ptr<app::TrayController> tray;
   std::unique_ptr<ui::TfrmBrivak> trayWindow;
@@ -206,9 +214,14 @@ int main(int argc, char** argv) {
               QObject::connect(hotkeyNotifier.get(), &QSocketNotifier::activated, [&] { hotkeys->Pump(); });
             }
             lockScreens = std::make_unique<ui::QtLockScreenFactory>(guard.get());
+            // The session's idle time; without an X display (offscreen tests) it reads 0.
+            if (qtDisplay) idle = platform::X11IdleSource::Open();
+            power = std::make_unique<platform::DBusPowerEvents>();
             tray = std::make_unique<app::TrayController>(app::TrayPorts{
                 paths, system, clock, registry, processes, diagnostics, *loop, app::RemotePorts{}, *lockScreens,
-                *hotkeys});
+                *hotkeys, idle.get(), &media, power.get()});
+            inputFilter = std::make_unique<ui::AppInputFilter>(tray->IdleDetector());
+            application->installEventFilter(inputFilter.get());
             trayWindow = std::make_unique<ui::TfrmBrivak>(ui::TrayWindowPorts{
                 *tray, diagnostics, processes, [&] { return lockScreens->Prompts(*tray).Context(); }, {}, {}});
 
@@ -238,9 +251,13 @@ int main(int argc, char** argv) {
   channel.StopListening();
   hotkeyNotifier.reset();
   trayWindow.reset();
-  tray.reset();  // the servers and any lock screen go first
+  if (application && inputFilter) application->removeEventFilter(inputFilter.get());
+  inputFilter.reset();
+  tray.reset();
+  power.reset();  // the servers and any lock screen go first
   lockScreens.reset();
   guard.reset();
+  idle.reset();
   hotkeys.reset();
   loop.reset();
   application.reset();

@@ -35,7 +35,38 @@ class TrayController::SessionHost final : public core::LockHost {
   TrayController& tray_;
 };
 
-TrayController::TrayController(TrayPorts ports) : ports_(ports) {
+namespace {
+
+// The idle source of a system that cannot tell: always 0, so the idle lock never fires.
+class NoIdleSource final : public platform::IdleSource {
+ public:
+  std::uint64_t IdleMs() const override { return 0; }
+};
+const NoIdleSource kNoIdleSource;
+
+}  // namespace
+
+TrayController::TrayController(TrayPorts ports)
+    : ports_(ports),
+      di2_(ports.idle ? *ports.idle : kNoIdleSource, ports.clock),
+      mainTimer_(ports.loop, di2_,
+                 MainTimerHost{
+                     .debug = [this](std::string_view text) { ports_.diagnostics.Debug(text); },
+                     .settings =
+                         [this] {
+                           std::lock_guard lock(settingsMutex_);
+                           return std::pair<bool, std::int64_t>(settings_->Security.idleLock,
+                                                                settings_->Security.lockTime);
+                         },
+                     .currentlyLocked = [this] { return LockScreenExists(); },
+                     .showBalloon =
+                         [this](const std::string& title, const std::string& text, int seconds) {
+                           if (showBalloon_) showBalloon_(title, text, seconds);
+                           else ports_.diagnostics.Mem(title + ": " + text);
+                         },
+                     .hideBalloon = [this] { if (hideBalloon_) hideBalloon_(); },
+                     .lockNow = [this] { IdleLockNow(); },
+                 }) {
   ports_.hotkeys.SetCallback([this](int id) {
     if (id == 0) StartLockLaunch("Hotkey");  // other ids (Alt+Esc with -showdebug) are only captured
   });
@@ -44,6 +75,7 @@ TrayController::TrayController(TrayPorts ports) : ports_(ports) {
 // The servers go first: their threads post into the loop and read this object. A lock still
 // running at the end of the program is dropped without its ShutDown (the program is ending).
 TrayController::~TrayController() {
+  FUsb_.reset();
   remote_.reset();
   ports_.hotkeys.SetCallback({});
   ports_.hotkeys.UnregisterAll();
@@ -95,6 +127,7 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
   currentlyLocked_ = false;
   values_.WinUsername = ports_.system.UserName();
   values_.WorkGroup = ports_.system.WorkGroup();
+  CreateUsbWatcher();
 
   // 8.
   const auto now = ports_.clock.Local();
@@ -154,9 +187,16 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
     return;
   }
   ports_.loop.ProcessPending();
+  if (ports_.power) {
+    ports_.power->Start([this](platform::PowerEvent event) { compinfoPowerBroadcast(event); },
+                        [this](const std::string& note) { ports_.diagnostics.Mem(note); });
+  }
   log.Mem("Connectivity established");
   log.Debug("Connectivity on port " + std::to_string(remote_->HttpPort()) + " is up.");
   SetHotKey();
+
+  // The idle supervision runs from the start; the lock launch stops it until the lock has ended.
+  mainTimer_.Enable();
 
   // 16. Lock at once, or wait in the tray.
   if (options_.runTray) {
@@ -168,6 +208,66 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
     canCloseBrivak_ = false;
     ports_.loop.PostAfter(kLockLaunchDelay, [this] { Timer1Timer(); });
   }
+}
+
+// A power notification: the console line and the "/pe:" report of the tray controller, and, while
+// a lock screen exists, its "Power Suspended" / "Power Resumed" line in the event log.
+void TrayController::compinfoPowerBroadcast(platform::PowerEvent event) {
+  int code = 10;  // a change of the power source, and anything else: the empty text
+  switch (event) {
+    case platform::PowerEvent::Suspending: code = 4; break;
+    case platform::PowerEvent::Resumed: code = 7; break;
+    case platform::PowerEvent::BatteryLow: code = 9; break;
+    case platform::PowerEvent::PowerSourceChanged: code = 10; break;
+  }
+  if (remote_) remote_->Events().PowerBroadcast(code, EventSettings());
+  const bool stateChanged = event == platform::PowerEvent::Suspending || event == platform::PowerEvent::Resumed;
+  if (!stateChanged) return;
+  bPowerSuspended_ = event == platform::PowerEvent::Suspending;
+  if (!LockScreenExists()) return;
+  try {
+    ports_.diagnostics.WriteLog(bPowerSuspended_ ? "Power Suspended" : "Power Resumed");
+  } catch (const std::exception& e) {
+    ports_.diagnostics.Mem(std::string("EX: ") + e.what());
+  }
+}
+
+// `FUsb` with `UsbIN` and `UsbOUT`. Its changes reach the loop only after FormCreate, when the
+// settings exist.
+void TrayController::CreateUsbWatcher() {
+  if (!ports_.media) return;
+  UsbHost host{
+      .usbPrompt =
+          [this] {
+            std::lock_guard lock(settingsMutex_);
+            return settings_->Security.USBprompt;
+          },
+      .logCdInsertion =
+          [this] {
+            std::lock_guard lock(settingsMutex_);
+            return settings_->Logging.LogCDinsertion;
+          },
+      .currentlyLocked = [this] { return CurrentlyLocked(); },
+      .lockLaunch = [this] { StartLockLaunch("USB Drive insertion"); },
+      .confirm =
+          [this](const std::string& text, const std::string& caption) {
+            return session_ && !session_->Ended() &&
+                   session_->Confirm(text, caption, core::MessageIcon::Warning);
+          },
+      .authorize =
+          [this](const std::string& activity, int level) {
+            return session_ && !session_->Ended() && session_->Authorize(activity, level);
+          },
+      .message =
+          [this](const std::string& text) {
+            if (shell_ && session_ && !session_->Ended()) {
+              shell_->MessageBox(text, "Brivak", core::MessageIcon::Information);
+            }
+          },
+      .securityEvent = [this](const std::string& text) { SecurityEvent(text); },
+  };
+  FUsb_ = std::make_unique<UsbTriggers>(*ports_.media, ports_.loop, ports_.diagnostics, std::move(host));
+  FUsb_->Start();
 }
 
 void TrayController::SetDirectories() {
@@ -275,6 +375,7 @@ void TrayController::Timer1Timer() {
     if (shell_ && session_ && !session_->Ended()) shell_->BringToFront();
     return;
   }
+  mainTimer_.Disable();
   log.Debug("frmBrivak.timer1.onTimer");
   canCloseBrivak_ = false;
   terminateAfterLock_ = false;
@@ -444,6 +545,16 @@ void TrayController::Timer2Timer() {
   ports_.diagnostics.TrayConsole().savedebugdump();
   canCloseBrivak_ = true;
   if (backToTray_) backToTray_();
+  mainTimer_.Enable();
+}
+
+// The idle lock's launch: at once, on the MainTimer tick that decided it, then "focus" to the new
+// lock screen. The covers are override-redirect windows above everything, so no other window needs
+// to be pushed down first.
+void TrayController::IdleLockNow() {
+  startMethod_ = "Idle Timeout";
+  Timer1Timer();
+  RequestCommand({"focus", "", {}});
 }
 
 void TrayController::FormClose() {

@@ -18,17 +18,23 @@
 #include "common/UserList.h"
 #include "platform/Clock.h"
 #include "platform/HotkeyRegistrar.h"
+#include "platform/IdleSource.h"
 #include "platform/Instance.h"
+#include "platform/MediaWatch.h"
 #include "platform/Paths.h"
+#include "platform/PowerEvents.h"
 #include "platform/Processes.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemInfo.h"
 #include "proj/app/MainLoop.h"
+#include "proj/app/MainTimer.h"
 #include "proj/app/RemoteControl.h"
 #include "proj/app/StartupRegistration.h"
+#include "proj/app/UsbTriggers.h"
 #include "proj/core/BrivakSettings.h"
 #include "proj/core/CommandLine.h"
 #include "proj/core/CommandQueue.h"
+#include "proj/core/DetectIdle.h"
 #include "proj/core/Diagnostics.h"
 #include "proj/core/LaterSteps.h"
 #include "proj/core/LockSession.h"
@@ -62,6 +68,13 @@ struct TrayPorts {
   RemotePorts remotePorts;
   LockScreenFactory& lockScreens;
   platform::HotkeyRegistrar& hotkeys;  // the lock hotkey (id 0) and, with -showdebug, Alt+Esc (id 1)
+  // The session's idle time (idle lock, /query); null: the system cannot tell, idle reads 0.
+  const platform::IdleSource* idle = nullptr;
+  // Volumes mounted and unmounted (the removable-media watcher `FUsb`); null: none are watched.
+  platform::MediaWatch* media = nullptr;
+  // Suspend, resume, battery and power source (the computer-information component `compinfo`);
+  // null: none are reported.
+  platform::PowerEvents* power = nullptr;
 };
 
 // Program-wide values set during start-up and read by the rest of the program. Set on the main
@@ -128,6 +141,21 @@ class TrayController {
   core::LockShell* LockScreen() { return shell_.get(); }
   // Called after the return to the tray (Timer2), e.g. to show the balloon; main thread.
   void SetBackToTrayHandler(std::function<void()> handler) { backToTray_ = std::move(handler); }
+  // The tray balloon of the idle warning: shown (title, text, seconds) and withdrawn; main thread.
+  // Without handlers the balloon goes to the console.
+  void SetBalloonHandlers(std::function<void(const std::string&, const std::string&, int)> show,
+                          std::function<void()> hide) {
+    showBalloon_ = std::move(show);
+    hideBalloon_ = std::move(hide);
+  }
+  // The idle detector `di2`: the session's idle time for the idle lock and /query, and the
+  // program's own idle time, which the desktop shell feeds (thread-safe).
+  core::TmcDetectIdle& IdleDetector() { return di2_; }
+  const MainTimer& IdleSupervision() const { return mainTimer_; }
+  // The removable volumes mounted now, also those mounted before the start (main thread).
+  std::vector<std::string> RemovableVolumes() const {
+    return FUsb_ ? FUsb_->RemovableVolumes() : std::vector<std::string>{};
+  }
 
   // Thread-safe requests from the network side.
   void RequestLockLaunch();
@@ -173,6 +201,9 @@ class TrayController {
   void StartServers();
   void Timer1Timer();
   void Timer2Timer();
+  void IdleLockNow();
+  void CreateUsbWatcher();
+  void compinfoPowerBroadcast(platform::PowerEvent event);
   void ArmQuitTimer();
   void QuitTimerTimer();
   void DrainCommands();
@@ -184,6 +215,10 @@ class TrayController {
   class SessionHost;
 
   TrayPorts ports_;
+  core::TmcDetectIdle di2_;
+  MainTimer mainTimer_;
+  std::function<void(const std::string&, const std::string&, int)> showBalloon_;
+  std::function<void()> hideBalloon_;
   ProgramValues values_;
   core::StartOptions options_;
   std::string startMethod_ = "Default";
@@ -193,6 +228,8 @@ class TrayController {
   std::unique_ptr<core::TBrivakSettings> settings_;
   std::unique_ptr<RemoteControl> remote_;
   std::unique_ptr<StartupRegistration> startup_;
+  std::unique_ptr<UsbTriggers> FUsb_;
+  bool bPowerSuspended_ = false;  // between a suspend and the next resume
   core::CommandQueue commands_;
   bool canCloseBrivak_ = false;
   bool ExitOnClick_ = false;

@@ -350,6 +350,14 @@ bool LockSession::Authorize(const std::string& activity, int level) {
   return granted;
 }
 
+bool LockSession::Confirm(const std::string& text, const std::string& caption, MessageIcon icon) {
+  if (promptOpen_ || ended_) return false;
+  promptOpen_ = true;
+  const bool ok = ports_.shell.Confirm(text, caption, icon);
+  promptOpen_ = false;
+  return ok;
+}
+
 void LockSession::UnlockBrivak() {
   if (ended_ || !brivakReady_) return;
   if (!Authorize("unlock Brivak", kLevelAdmin)) return;

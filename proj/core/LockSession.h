@@ -115,6 +115,9 @@ class LockSession final : public LockEvents {
   void UnlockAndExit() override;
   // The password guard: passes at once while unlocked in place, else the shell's prompt.
   bool Authorize(const std::string& activity, int level);
+  // A question box (OK, Cancel) of the lock screen; commands wait while it is open. False (Cancel)
+  // when another prompt is open or the lock is ending.
+  bool Confirm(const std::string& text, const std::string& caption, MessageIcon icon);
   void FocusBox() { ports_.shell.FocusBox(); }
 
   // LockEvents.

@@ -53,6 +53,8 @@ class LockShell {
   virtual bool Authorize(const std::string& activity, int level) = 0;
   // A message box with an OK button.
   virtual void MessageBox(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
+  // A question box with OK and Cancel above the lock screen, modal; true on OK.
+  virtual bool Confirm(const std::string& text, const std::string& caption, MessageIcon icon) = 0;
   // The change-password dialog; true when it changed the settings (the session saves them).
   virtual bool RunChangePasswordDialog() = 0;
   // The options dialog and the log viewer above the lock, with the keyboard (the caller has

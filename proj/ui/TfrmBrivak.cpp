@@ -55,10 +55,27 @@ TfrmBrivak::TfrmBrivak(TrayWindowPorts ports, QObject* parent)
   console_->SetExitOnClick([this] { return ports_.tray.ExitOnClick(); },
                            [this] { ports_.tray.OnEndSession(); });
   ports_.tray.SetBackToTrayHandler([this] { ShowBalloon(); });
+  ports_.tray.SetBalloonHandlers(
+      [this](const std::string& title, const std::string& text, int seconds) {
+        const QString qTitle = QString::fromStdString(title);
+        const QString qText = QString::fromStdString(text);
+        if (icon_) icon_->showMessage(qTitle, qText, QSystemTrayIcon::NoIcon, seconds * 1000);
+        else ports_.diagnostics.Mem(title + ": " + text);
+        emit balloonShown(qTitle, qText);
+      },
+      [this] {
+        // A tray icon has no call to withdraw its message; showing the icon afresh drops it.
+        if (icon_ && icon_->isVisible()) {
+          icon_->hide();
+          icon_->show();
+        }
+        emit balloonHidden();
+      });
 }
 
 TfrmBrivak::~TfrmBrivak() {
   ports_.tray.SetBackToTrayHandler({});
+  ports_.tray.SetBalloonHandlers({}, {});
   ports_.diagnostics.SetObserver({});
   if (icon_) icon_->hide();
 }

@@ -69,6 +69,8 @@ class TfrmBrivak : public QObject {
  signals:
   // A balloon was requested (title, text); tests and a tray-less desktop observe it.
   void balloonShown(QString title, QString text);
+  // The idle warning's balloon was withdrawn.
+  void balloonHidden();
 
  private:
   void BuildMenu();

@@ -155,6 +155,16 @@ void TfrmMain::MessageBox(const std::string& text, const std::string& caption, c
   box->activateWindow();
 }
 
+// Modal, as its answer decides what follows; the grabs come back once it closes.
+bool TfrmMain::Confirm(const std::string& text, const std::string& caption, core::MessageIcon icon) {
+  QMessageBox box(ToQtIcon(icon), QString::fromStdString(caption), QString::fromStdString(text),
+                  QMessageBox::Ok | QMessageBox::Cancel, this);
+  box.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  const bool ok = box.exec() == QMessageBox::Ok;
+  AfterModal();
+  return ok;
+}
+
 bool TfrmMain::RunChangePasswordDialog() {
   const bool changed = ui::RunChangePasswordDialog(this, ports_.passwords);
   AfterModal();

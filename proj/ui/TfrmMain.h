@@ -63,6 +63,7 @@ class TfrmMain : public QWidget, public core::LockShell {
   bool RunFirstTimeDialog() override;
   bool Authorize(const std::string& activity, int level) override;
   void MessageBox(const std::string& text, const std::string& caption, core::MessageIcon icon) override;
+  bool Confirm(const std::string& text, const std::string& caption, core::MessageIcon icon) override;
   bool RunChangePasswordDialog() override;
   void RunOptionsDialog() override;
   void RunLogViewer() override;

@@ -217,6 +217,37 @@ class XProbe:
             self.x.XCloseDisplay(dpy)
 
 
+class IdleProbe:
+    """The session's idle time as the X server's MIT-SCREEN-SAVER extension reports it (the same
+    figure the locker reads), over a connection of its own."""
+
+    class _Info(ctypes.Structure):
+        _fields_ = [("window", ctypes.c_ulong), ("state", ctypes.c_int), ("kind", ctypes.c_int),
+                    ("til_or_since", ctypes.c_ulong), ("idle", ctypes.c_ulong),
+                    ("eventMask", ctypes.c_ulong)]
+
+    def __init__(self, display):
+        self.x = load_x11()
+        self.xss = ctypes.CDLL(ctypes.util.find_library("Xss") or "libXss.so.1")
+        self.xss.XScreenSaverQueryInfo.argtypes = [ctypes.c_void_p, ctypes.c_ulong,
+                                                   ctypes.POINTER(IdleProbe._Info)]
+        self.dpy = self.x.XOpenDisplay(display.encode())
+        if not self.dpy:
+            raise AssertionError("cannot open the display for the idle probe")
+
+    def idle_ms(self):
+        info = IdleProbe._Info()
+        if not self.xss.XScreenSaverQueryInfo(self.dpy, self.x.XDefaultRootWindow(self.dpy),
+                                              ctypes.byref(info)):
+            raise AssertionError("no MIT-SCREEN-SAVER extension")
+        return info.idle
+
+    def close(self):
+        if self.dpy:
+            self.x.XCloseDisplay(self.dpy)
+            self.dpy = None
+
+
 def wait_covered(desktop, timeout=20.0):
     return wait_for(desktop.covered, timeout, interval=0.05, what="every monitor covered")
 

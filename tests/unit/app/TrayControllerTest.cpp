@@ -18,6 +18,9 @@
 #include "platform/fake/MemoryRegistryStore.h"
 #include "platform/fake/RecordingHotkeyRegistrar.h"
 #include "platform/fake/RecordingProcesses.h"
+#include "platform/fake/ScriptedMediaWatch.h"
+#include "platform/fake/ScriptedPowerEvents.h"
+#include "platform/fake/SettableIdleSource.h"
 #include "proj/net/HttpProbe.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
@@ -127,7 +130,7 @@ class TrayControllerTest : public ::testing::Test {
   void Start(const std::vector<std::string>& args) {
     tray_ = std::make_unique<TrayController>(TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_,
                                                         holdingLoop_, RemotePorts{0, 0, events_.Port()}, screens_,
-                                                        hotkeys_});
+                                                        hotkeys_, &idle_, &media_, &power_});
     tray_->FormCreate(args);
     ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
   }
@@ -152,6 +155,9 @@ class TrayControllerTest : public ::testing::Test {
   EventReceiver events_;
   RecordingLockScreens screens_;
   platform::RecordingHotkeyRegistrar hotkeys_;
+  platform::SettableIdleSource idle_;
+  platform::ScriptedMediaWatch media_{{"/", "/media/tester/OLD"}};
+  platform::ScriptedPowerEvents power_;
   std::unique_ptr<TrayController> tray_;
 };
 
@@ -343,6 +349,81 @@ TEST_F(TrayControllerTest, RunForEndsTheProgramThroughTheNextLockOnly) {
 TEST_F(TrayControllerTest, WithoutRunForNoTimedTerminationIsArmed) {
   Start({"-tray", "-runfor", "-tray"});  // the four characters after the switch are no number
   EXPECT_TRUE(holdingLoop_.held.empty());
+}
+
+}  // namespace
+}  // namespace brivak::app
+
+namespace brivak::app {
+namespace {
+
+TEST_F(TrayControllerTest, IdleLockNamesItsTriggerFocusesTheBoxAndPausesWhileLocked) {
+  registry_.Modify([](IniDocument& doc) { doc.Write("Brivak 3.0\\Security", "lockTime", "0"); });
+  Start({"-tray"});
+  EXPECT_TRUE(tray_->IdleSupervision().Enabled());
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  EXPECT_TRUE(LogHas("Brivak 3.1 started by tester (Idle Timeout)"));
+  EXPECT_FALSE(tray_->IdleSupervision().Enabled()) << "no idle supervision while a lock exists";
+  ASSERT_TRUE(Wait([&] { return diagnostics_.TrayConsole().Text().find("setfocus") != std::string::npos; }))
+      << "the idle lock posts \"focus\"";
+  ASSERT_TRUE(tray_->RequestCommand({"shutdown", "", {}}));
+  ASSERT_TRUE(Wait([&] { return !tray_->LockScreenExists(); }));
+  // Back in the tray the supervision runs again; lockTime 0 locks on its first tick.
+  ASSERT_TRUE(Wait([&] { return tray_->IdleSupervision().Enabled(); }));
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  EXPECT_EQ(screens_.created, 2);
+}
+
+TEST_F(TrayControllerTest, QueryReportsTheSessionIdleTime) {
+  Start({"-tray"});
+  idle_.Set(42999);
+  const auto reply = net::HttpProbe("127.0.0.1", tray_->HttpPort(), "/query?s_username=&s_password=secret", 5s);
+  ASSERT_TRUE(reply.has_value());
+  EXPECT_NE(reply->body.find("<idletime>42</idletime>"), std::string::npos) << reply->body;
+}
+
+TEST_F(TrayControllerTest, PowerEventsAreReportedAndTheLockScreenLogsSuspendAndResume) {
+  Start({"-tray"});
+  power_.Send(platform::PowerEvent::Suspending);
+  EXPECT_EQ(events_.Receive(), "/pe:System is suspending...");
+  EXPECT_FALSE(LogHas("Power Suspended")) << "only the lock screen writes the power lines";
+  EXPECT_NE(diagnostics_.TrayConsole().Text().find("System is suspending..."), std::string::npos);
+
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  power_.Send(platform::PowerEvent::Suspending);
+  EXPECT_EQ(events_.Receive(), "/pe:System is suspending...");
+  power_.Send(platform::PowerEvent::Resumed);
+  EXPECT_EQ(events_.Receive(), "/pe:System is resuming operations after suspending...");
+  EXPECT_TRUE(LogHas("Power Suspended"));
+  EXPECT_TRUE(LogHas("Power Resumed"));
+  power_.Send(platform::PowerEvent::BatteryLow);
+  EXPECT_EQ(events_.Receive(), "/pe:Battery is low.");
+  power_.Send(platform::PowerEvent::PowerSourceChanged);
+  EXPECT_EQ(events_.Receive(), "/pe:");
+}
+
+TEST_F(TrayControllerTest, PowerReportsFollowReportPowerEvents) {
+  registry_.Modify([](IniDocument& doc) {
+    doc.Write("Brivak 3.0\\Security", "reportPowerEvents", "0");
+    doc.Write("Brivak 3.0\\Security", "reportSecurityEvents", "1");
+  });
+  Start({"-tray"});
+  power_.Send(platform::PowerEvent::Suspending);
+  EXPECT_NE(diagnostics_.TrayConsole().Text().find("System is suspending..."), std::string::npos);
+  // The next datagram is a later security event: no power report went before it.
+  tray_->SecurityEvent("after the power event");
+  EXPECT_EQ(events_.Receive(), "/se:after the power event");
+}
+
+TEST_F(TrayControllerTest, RemovableVolumesAreWatchedFromTheStart) {
+  Start({"-tray"});
+  EXPECT_EQ(tray_->RemovableVolumes(), std::vector<std::string>{"/media/tester/OLD"});
+  media_.Mount("/media/tester/NEW");  // unprepared, unlocked: nothing happens
+  ASSERT_TRUE(Wait([&] { return tray_->RemovableVolumes().size() == 2; }));
+  media_.Unmount("/media/tester/NEW");
+  ASSERT_TRUE(Wait([&] { return LogHas("USB Removed:  ()"); }));
+  EXPECT_FALSE(tray_->LockScreenExists());
 }
 
 }  // namespace

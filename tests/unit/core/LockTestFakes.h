@@ -53,6 +53,15 @@ class RecordingLockShell : public LockShell {
   void MessageBox(const std::string& text, const std::string& caption, MessageIcon) override {
     Record("MessageBox " + text + "|" + caption);
   }
+  // Answers of the next question boxes (Cancel once they run out).
+  std::deque<bool> confirmAnswers;
+  bool Confirm(const std::string& text, const std::string& caption, MessageIcon) override {
+    Record("Confirm " + text + "|" + caption);
+    if (confirmAnswers.empty()) return false;
+    const bool answer = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return answer;
+  }
   // What the change-password dialog stores as the master hash ("" changes nothing).
   std::string changePasswordHash;
   bool RunChangePasswordDialog() override {
