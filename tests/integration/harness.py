@@ -190,6 +190,8 @@ class Sandbox:
         os.makedirs(self.bin_dir)
         self.exe = os.path.join(self.bin_dir, "brivak3")
         shutil.copy2(os.environ["BRIVAK3"], self.exe)
+        # Variables added to the program's environment (a private bus's address, ...).
+        self.extra_env = {}
         self.app_data = os.path.join(self.home, ".local", "share", "Brivak 3.0")
         self.registry = os.path.join(self.home, ".config", "brivak", "registry.ini")
         self.procs = []
@@ -198,6 +200,10 @@ class Sandbox:
         env = {k: v for k, v in os.environ.items()
                if not k.startswith("XDG_") and k not in ("DISPLAY", "WAYLAND_DISPLAY")}
         env["HOME"] = self.home
+        # Never the machine's buses: without a private bus of the test the program finds none.
+        env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+        env["DBUS_SYSTEM_BUS_ADDRESS"] = "unix:path=" + os.path.join(self.root, "no-system-bus")
+        env.update(self.extra_env)
         env.setdefault("ASAN_OPTIONS", "detect_leaks=1")
         env.pop("QT_QPA_PLATFORM", None)
         if self.display:
