@@ -22,6 +22,7 @@
 #include "platform/linux/LinuxClock.h"
 #include "platform/linux/LinuxInstanceChannel.h"
 #include "platform/linux/LinuxInstanceLock.h"
+#include "platform/linux/LinuxLockWatchdog.h"
 #include "platform/linux/LinuxPaths.h"
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LinuxRegistryStore.h"
@@ -154,6 +155,7 @@ int main(int argc, char** argv) {
   diagnostics.SetEcho(&std::cout);
 
   // The instance lock and its socket live in the runtime folder, else in the data folder.
+  std::error_code ignored;
   std::string lockDir = paths.RuntimeDir();
   if (lockDir.empty()) {
     lockDir = appData.substr(0, appData.size() - 1);
@@ -163,6 +165,11 @@ int main(int argc, char** argv) {
   platform::LinuxInstanceLock lock(lockDir + "/brivak3.lock");
   platform::LinuxInstanceChannel channel(lockDir + "/brivak3.sock");
   platform::LinuxRegistryStore registry(configRoot + "/brivak/registry.ini");
+  // The watchdog beside the program starts this program again, with the same arguments.
+  std::vector<std::string> lockerArgv{std::filesystem::read_symlink("/proc/self/exe", ignored).string()};
+  lockerArgv.insert(lockerArgv.end(), args.begin(), args.end());
+  platform::LinuxLockWatchdog watchdog(lockDir + "/brivak3-watchdog.sock", paths.ExecutableDir() + "brivak3-watchdog",
+                                       lockerArgv);
 
   // The instance's parts, made only when this process is the instance (a stop requester or a
   // forwarder needs no display). Destroyed in reverse order below.
@@ -219,7 +226,7 @@ int main(int argc, char** argv) {
             power = std::make_unique<platform::DBusPowerEvents>();
             tray = std::make_unique<app::TrayController>(app::TrayPorts{
                 paths, system, clock, registry, processes, diagnostics, *loop, app::RemotePorts{}, *lockScreens,
-                *hotkeys, idle.get(), &media, power.get()});
+                *hotkeys, idle.get(), &media, power.get(), &watchdog});
             inputFilter = std::make_unique<ui::AppInputFilter>(tray->IdleDetector());
             application->installEventFilter(inputFilter.get());
             trayWindow = std::make_unique<ui::TfrmBrivak>(ui::TrayWindowPorts{

@@ -194,12 +194,21 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
   log.Mem("Connectivity established");
   log.Debug("Connectivity on port " + std::to_string(remote_->HttpPort()) + " is up.");
   SetHotKey();
+  if (!ports_.watchdog || !ports_.watchdog->Attach()) log.Mem(kNoWatchdogLine);
 
   // The idle supervision runs from the start; the lock launch stops it until the lock has ended.
   mainTimer_.Enable();
 
-  // 16. Lock at once, or wait in the tray.
-  if (options_.runTray) {
+  // 16. Lock at once, or wait in the tray. A lock that did not end normally is taken up again
+  // whatever the command line says.
+  lockState_ = std::make_unique<LockStateFile>(values_.appData + kLockStateFileName);
+  if (lockState_->Locked()) {
+    log.Mem(kLockedAgainLine);
+    log.WriteLog(kLockedAgainLine);
+    startMethod_ = kLockedAgainMethod;
+    canCloseBrivak_ = false;
+    ports_.loop.PostAfter(kLockLaunchDelay, [this] { Timer1Timer(); });
+  } else if (options_.runTray) {
     log.Debug("runtray=true, enabling timer2");
     canCloseBrivak_ = true;
     ports_.loop.PostAfter(kBackToTrayDelay, [this] { Timer2Timer(); });
@@ -296,7 +305,13 @@ void TrayController::OnInstanceMessage(const platform::InstanceMessage& message)
         options_.paramstring = "-noprompt";
         break;
       case core::FilterActionKind::Terminate:
-        // Ends the loop without the close query, as the terminate code asks.
+        // Ends the loop without the close query, as the terminate code asks. A running lock is
+        // handed over: the watchdog keeps it, and the next start (the update script's) locks again.
+        if (session_ && !session_->Ended()) {
+          ports_.diagnostics.Mem(kHandOverLine);
+          ports_.diagnostics.WriteLog(kHandOverLine);
+          if (ports_.watchdog) ports_.watchdog->HandOver();
+        }
         FormClose();
         ports_.loop.Quit();
         break;
@@ -396,6 +411,11 @@ void TrayController::Timer1Timer() {
   values.noprompt = options_.noprompt || options_.paramstring == "-noprompt";
   values.appData = values_.appData;
 
+  // The state is on disk and the watchdog's covers are mapped before the lock screen exists: from
+  // here on a crash leaves the screens covered.
+  if (lockState_ && !lockState_->SetLocked()) log.Mem("EX: cannot write " + values_.appData + kLockStateFileName);
+  if (ports_.watchdog) ports_.watchdog->LockBegins();
+
   later_ = std::make_unique<core::LaterSteps>(log);
   sessionHost_ = std::make_unique<SessionHost>(*this);
   shell_ = ports_.lockScreens.Create(*this);
@@ -404,6 +424,11 @@ void TrayController::Timer1Timer() {
   if (!session_->FormCreate()) return;  // no password, no lock: CloseMainForm has run
   currentlyLocked_ = true;
   session_->Startup();
+  // Every monitor is covered now: a watchdog that held the input since a crash lets it go.
+  if (session_ && !session_->Ended() && ports_.watchdog && ports_.watchdog->LockHolds()) {
+    shell_->TakeInputGrabs();
+    log.Mem(kInputFromWatchdogLine);
+  }
   // Commands that arrived while Startup ran waited for it.
   ports_.loop.Post([this] { DrainCommands(); });
 }
@@ -455,6 +480,9 @@ void TrayController::CloseMainForm() {
   lockScreenExists_ = false;
   shuttingdown_ = false;
   log.TrayConsole().SetLockScreenExists(false);
+  // The lock screen is hidden already; the watchdog's covers go too.
+  if (lockState_) lockState_->Clear();
+  if (ports_.watchdog) ports_.watchdog->LockEnds();
   ports_.loop.Post([this] { DestroyLock(); });
   log.Debug("end CloseMainForm");
   if (terminateAfterLock_) {

@@ -21,11 +21,13 @@
 #include "platform/IdleSource.h"
 #include "platform/Instance.h"
 #include "platform/MediaWatch.h"
+#include "platform/LockWatchdog.h"
 #include "platform/Paths.h"
 #include "platform/PowerEvents.h"
 #include "platform/Processes.h"
 #include "platform/RegistryStore.h"
 #include "platform/SystemInfo.h"
+#include "proj/app/LockStateFile.h"
 #include "proj/app/MainLoop.h"
 #include "proj/app/MainTimer.h"
 #include "proj/app/RemoteControl.h"
@@ -75,6 +77,8 @@ struct TrayPorts {
   // Suspend, resume, battery and power source (the computer-information component `compinfo`);
   // null: none are reported.
   platform::PowerEvents* power = nullptr;
+  // Keeps a lock closed when this program dies while locked; null: none (a crash shows the desktop).
+  platform::LockWatchdog* watchdog = nullptr;
 };
 
 // Program-wide values set during start-up and read by the rest of the program. Set on the main
@@ -99,6 +103,15 @@ inline constexpr std::chrono::milliseconds kLockLaunchDelay{10};   // Timer1
 inline constexpr std::chrono::milliseconds kBackToTrayDelay{500};  // Timer2
 inline constexpr std::chrono::milliseconds kSelfTestTimeout{800};
 inline constexpr std::chrono::milliseconds kNextCommandInterval{100};  // NextCommandTimer
+
+// Console texts of the lock's watchdog.
+inline constexpr const char* kNoWatchdogLine = "No watchdog: a crash while locked would show the desktop.";
+inline constexpr const char* kLockedAgainLine = "Brivak was stopped while locked: locking again.";
+inline constexpr const char* kInputFromWatchdogLine = "Keyboard and mouse taken over from the watchdog.";
+inline constexpr const char* kHandOverLine =
+    "Stop request while locked: the watchdog keeps the screens covered until the next start locks.";
+// The start method of a lock taken up again after the program ended while locked.
+inline constexpr const char* kLockedAgainMethod = "Locked again after a stop while locked";
 
 // "<data root>/Brivak 3.0/".
 std::string AppDataFolder(const platform::Paths& paths);
@@ -230,6 +243,7 @@ class TrayController {
   std::unique_ptr<StartupRegistration> startup_;
   std::unique_ptr<UsbTriggers> FUsb_;
   bool bPowerSuspended_ = false;  // between a suspend and the next resume
+  std::unique_ptr<LockStateFile> lockState_;
   core::CommandQueue commands_;
   bool canCloseBrivak_ = false;
   bool ExitOnClick_ = false;

@@ -35,7 +35,9 @@ void QtMainLoop::PostAfter(std::chrono::milliseconds delay, Task task) {
 
 void QtMainLoop::Quit() {
   quitting_.store(true);
-  QMetaObject::invokeMethod(QCoreApplication::instance(), &QCoreApplication::quit, Qt::QueuedConnection);
+  // exit, not quit: Qt 6's quit first asks every window to close, and a lock screen still shown
+  // (a stop request while locked hands the lock over) answers that with its Unlock & Exit prompt.
+  QMetaObject::invokeMethod(QCoreApplication::instance(), [] { QCoreApplication::exit(0); }, Qt::QueuedConnection);
 }
 
 void QtMainLoop::ProcessPending() { QCoreApplication::processEvents(QEventLoop::AllEvents); }

@@ -4,6 +4,7 @@ import errno
 import hashlib
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import tempfile
@@ -192,6 +193,11 @@ class Sandbox:
         shutil.copy2(os.environ["BRIVAK3"], self.exe)
         # Variables added to the program's environment (a private bus's address, ...).
         self.extra_env = {}
+        # The lock's watchdog sits beside the program, as in an installation.
+        watchdog = os.path.join(os.path.dirname(os.environ["BRIVAK3"]), "brivak3-watchdog")
+        self.watchdog_exe = os.path.join(self.bin_dir, "brivak3-watchdog")
+        if os.path.exists(watchdog):
+            shutil.copy2(watchdog, self.watchdog_exe)
         self.app_data = os.path.join(self.home, ".local", "share", "Brivak 3.0")
         self.registry = os.path.join(self.home, ".config", "brivak", "registry.ini")
         self.procs = []
@@ -295,9 +301,42 @@ class Sandbox:
         return wait_for(lambda: self.log_texts().count(text) >= count, timeout,
                         what=f"log line {text!r} x{count}")
 
+    def programs(self, exe):
+        """Process ids of every running program started from `exe` (the sandbox's own copies),
+        also those the test did not start itself (a watchdog, a brivak3 the watchdog started)."""
+        pids = []
+        for entry in os.listdir("/proc"):
+            if entry.isdigit():
+                try:
+                    if os.readlink(f"/proc/{entry}/exe") == exe:
+                        pids.append(int(entry))
+                except OSError:
+                    pass
+        return pids
+
+    def stop_programs(self, exe, timeout=10):
+        """Ends every program started from `exe`: SIGTERM, then SIGKILL after `timeout` seconds."""
+        for sig, wait in ((signal.SIGTERM, timeout), (signal.SIGKILL, 5)):
+            for pid in self.programs(exe):
+                try:
+                    os.kill(pid, sig)
+                except ProcessLookupError:
+                    pass
+            try:
+                wait_for(lambda: not self.programs(exe), wait, interval=0.05, what=f"{exe} to end")
+                return
+            except AssertionError:
+                continue
+
     def close(self):
+        # The watchdog first: it would start brivak3 again.
+        self.stop_programs(self.watchdog_exe)
         for proc in self.procs:
             stop_process(proc)
+        self.stop_programs(self.exe)
+        for proc in self.procs:
+            if proc.poll() is None:
+                proc.wait(timeout=5)
         shutil.rmtree(self.root, ignore_errors=True)
 
 

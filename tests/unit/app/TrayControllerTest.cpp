@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -17,10 +18,12 @@
 #include "platform/fake/FakeSystemInfo.h"
 #include "platform/fake/MemoryRegistryStore.h"
 #include "platform/fake/RecordingHotkeyRegistrar.h"
+#include "platform/fake/RecordingLockWatchdog.h"
 #include "platform/fake/RecordingProcesses.h"
 #include "platform/fake/ScriptedMediaWatch.h"
 #include "platform/fake/ScriptedPowerEvents.h"
 #include "platform/fake/SettableIdleSource.h"
+#include "proj/core/InstanceProtocol.h"
 #include "proj/net/HttpProbe.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
@@ -130,7 +133,7 @@ class TrayControllerTest : public ::testing::Test {
   void Start(const std::vector<std::string>& args) {
     tray_ = std::make_unique<TrayController>(TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_,
                                                         holdingLoop_, RemotePorts{0, 0, events_.Port()}, screens_,
-                                                        hotkeys_, &idle_, &media_, &power_});
+                                                        hotkeys_, &idle_, &media_, &power_, &watchdog_});
     tray_->FormCreate(args);
     ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
   }
@@ -158,6 +161,7 @@ class TrayControllerTest : public ::testing::Test {
   platform::SettableIdleSource idle_;
   platform::ScriptedMediaWatch media_{{"/", "/media/tester/OLD"}};
   platform::ScriptedPowerEvents power_;
+  platform::RecordingLockWatchdog watchdog_;
   std::unique_ptr<TrayController> tray_;
 };
 
@@ -424,6 +428,55 @@ TEST_F(TrayControllerTest, RemovableVolumesAreWatchedFromTheStart) {
   media_.Unmount("/media/tester/NEW");
   ASSERT_TRUE(Wait([&] { return LogHas("USB Removed:  ()"); }));
   EXPECT_FALSE(tray_->LockScreenExists());
+}
+
+TEST_F(TrayControllerTest, ALockIsKnownToTheWatchdogAndOnDiskUntilItsNormalEnd) {
+  const std::string state = dir_.File("data/Brivak 3.0/lock.state");
+  Start({"-tray"});
+  EXPECT_EQ(watchdog_.Calls(), (std::vector<std::string>{"attach"}));
+  EXPECT_FALSE(std::filesystem::exists(state));
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  EXPECT_EQ(watchdog_.Calls(), (std::vector<std::string>{"attach", "lock", "held"}));
+  EXPECT_EQ(brivak::test::ReadAll(state), "locked\n");
+  // The watchdog held the input (it answered "released"): the lock screen takes the grabs again.
+  EXPECT_EQ(std::count(screens_.journal.begin(), screens_.journal.end(), "shell:TakeInputGrabs"), 2);
+
+  ASSERT_TRUE(tray_->RequestCommand({"shutdown", "", {}}));
+  ASSERT_TRUE(Wait([&] { return !tray_->LockScreenExists(); }));
+  EXPECT_EQ(watchdog_.Calls(), (std::vector<std::string>{"attach", "lock", "held", "unlock"}));
+  EXPECT_FALSE(std::filesystem::exists(state));
+}
+
+TEST_F(TrayControllerTest, AStartThatFindsTheLockedStateLocksAgainWhateverTheCommandLine) {
+  std::filesystem::create_directories(dir_.File("data/Brivak 3.0"));
+  brivak::test::WriteAll(dir_.File("data/Brivak 3.0/lock.state"), "locked\n");
+  watchdog_.SetAnswers(false);  // no watchdog: the lock is taken up all the same
+  Start({"-tray"});
+  EXPECT_NE(diagnostics_.TrayConsole().Text().find(kNoWatchdogLine), std::string::npos);
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  EXPECT_TRUE(LogHas(kLockedAgainLine));
+  EXPECT_TRUE(LogHas(std::string("Brivak 3.1 started by tester (") + kLockedAgainMethod + ")"));
+  EXPECT_EQ(std::count(screens_.journal.begin(), screens_.journal.end(), "shell:TakeInputGrabs"), 1);
+}
+
+TEST_F(TrayControllerTest, AStopRequestWhileLockedIsAHandOverThatKeepsTheLockedState) {
+  Start({"-tray"});
+  tray_->RequestLockLaunch();
+  ASSERT_TRUE(Wait([&] { return tray_->Session() && tray_->Session()->Ready(); }));
+  tray_->OnInstanceMessage(core::kStopMessage);
+  EXPECT_TRUE(holdingLoop_.quitRequested);
+  EXPECT_EQ(watchdog_.Calls().back(), "handover");
+  EXPECT_TRUE(LogHas(kHandOverLine));
+  EXPECT_FALSE(LogHas("Brivak Shutdown")) << "the lock is not ended: the next start takes it up";
+  EXPECT_EQ(brivak::test::ReadAll(dir_.File("data/Brivak 3.0/lock.state")), "locked\n");
+}
+
+TEST_F(TrayControllerTest, AStopRequestInTheTrayIsNoHandOver) {
+  Start({"-tray"});
+  tray_->OnInstanceMessage(core::kStopMessage);
+  EXPECT_TRUE(holdingLoop_.quitRequested);
+  EXPECT_EQ(watchdog_.Calls(), (std::vector<std::string>{"attach"}));
 }
 
 }  // namespace
