@@ -29,6 +29,7 @@
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/MountTable.h"
 #include "platform/linux/X11Connection.h"
+#include "platform/linux/X11FrontKeeper.h"
 #include "platform/linux/X11HotkeyRegistrar.h"
 #include "platform/linux/X11IdleSource.h"
 #include "platform/linux/X11InputGuard.h"
@@ -179,6 +180,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<ui::QtMainLoop> loop;
   std::unique_ptr<platform::HotkeyRegistrar> hotkeys;
   std::unique_ptr<platform::InputGuard> guard;
+  std::unique_ptr<platform::FrontKeeper> front;
   std::unique_ptr<platform::X11IdleSource> idle;
   std::unique_ptr<ui::AppInputFilter> inputFilter;
   std::unique_ptr<platform::DBusPowerEvents> power;
@@ -220,7 +222,12 @@ int main(int argc, char** argv) {
               hotkeyNotifier = std::make_unique<QSocketNotifier>(hotkeys->EventFd(), QSocketNotifier::Read);
               QObject::connect(hotkeyNotifier.get(), &QSocketNotifier::activated, [&] { hotkeys->Pump(); });
             }
-            lockScreens = std::make_unique<ui::QtLockScreenFactory>(guard.get());
+            xcb_connection_t* qtXcb = nullptr;
+            if (auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>()) {
+              qtXcb = x11->connection();
+            }
+            front = platform::X11FrontKeeper::Open(qtDisplay, qtXcb);
+            lockScreens = std::make_unique<ui::QtLockScreenFactory>(guard.get(), front.get());
             // The session's idle time; without an X display (offscreen tests) it reads 0.
             if (qtDisplay) idle = platform::X11IdleSource::Open();
             power = std::make_unique<platform::DBusPowerEvents>();
@@ -263,6 +270,7 @@ int main(int argc, char** argv) {
   tray.reset();
   power.reset();  // the servers and any lock screen go first
   lockScreens.reset();
+  front.reset();
   guard.reset();
   idle.reset();
   hotkeys.reset();

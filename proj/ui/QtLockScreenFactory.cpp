@@ -27,7 +27,8 @@ PromptServices& QtLockScreenFactory::Prompts(app::TrayController& tray) {
 }
 
 std::unique_ptr<core::LockShell> QtLockScreenFactory::Create(app::TrayController& tray) {
-  LockWindowPorts ports{tray.Log(), tray.Clock(), guard_, Prompts(tray).Context(), tray.Values().appData, {}, {}, {}, {}};
+  LockWindowPorts ports{tray.Log(), tray.Clock(), guard_, Prompts(tray).Context(), tray.Values().appData, {}, {}, {}, {},
+                        front_};
   return std::make_unique<TfrmMain>(std::move(ports));
 }
 

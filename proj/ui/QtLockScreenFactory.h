@@ -6,6 +6,7 @@
 #include <string>
 
 #include "common/UserList.h"
+#include "platform/FrontKeeper.h"
 #include "platform/InputGuard.h"
 #include "proj/app/TrayController.h"
 #include "proj/core/RemoteEvents.h"
@@ -29,14 +30,16 @@ class PromptServices {
 
 class QtLockScreenFactory final : public app::LockScreenFactory {
  public:
-  // `guard` may be null (no X11 display); it must outlive every window made.
-  explicit QtLockScreenFactory(platform::InputGuard* guard) : guard_(guard) {}
+  // `guard` and `front` may be null (no X11 display); they must outlive every window made.
+  explicit QtLockScreenFactory(platform::InputGuard* guard, platform::FrontKeeper* front = nullptr)
+      : guard_(guard), front_(front) {}
   std::unique_ptr<core::LockShell> Create(app::TrayController& tray) override;
   // The prompt services of `tray` (the one controller of the program), made on first use.
   PromptServices& Prompts(app::TrayController& tray);
 
  private:
   platform::InputGuard* guard_;
+  platform::FrontKeeper* front_;
   std::unique_ptr<PromptServices> prompts_;
 };
 

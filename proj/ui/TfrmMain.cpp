@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPalette>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QToolButton>
 
 #include "proj/core/SlfLayout.h"
@@ -104,12 +105,18 @@ TfrmMain::TfrmMain(LockWindowPorts ports)
 
   // Keys reach the focused edit first: look at them before any widget of this window does.
   qApp->installEventFilter(this);
+  if (ports_.front && ports_.front->EventFd() >= 0) {
+    frontNotifier_ = std::make_unique<QSocketNotifier>(ports_.front->EventFd(), QSocketNotifier::Read);
+    connect(frontNotifier_.get(), &QSocketNotifier::activated, this, [this] { ports_.front->Pump(); });
+  }
   WatchScreens();
   LayoutChrome();
 }
 
 TfrmMain::~TfrmMain() {
   qApp->removeEventFilter(this);
+  if (ports_.front) ports_.front->Stop();
+  frontNotifier_.reset();
   events_ = nullptr;
   grabs_.Stop();
   covers_.ReleaseAll();
@@ -198,6 +205,8 @@ void TfrmMain::ShowLockScreen() {
   raise();
   activateWindow();
   lockTimer_.start();
+  // From now on a window of another program shown above the lock is answered at once.
+  if (ports_.front) ports_.front->Start();
 }
 
 void TfrmMain::ApplySlfLayout(const std::string& path, const std::string& awayMessage) {
@@ -299,6 +308,7 @@ void TfrmMain::BringToFront() {
 void TfrmMain::CloseWindow() {
   closing_ = true;
   events_ = nullptr;
+  if (ports_.front) ports_.front->Stop();
   lockTimer_.stop();
   followScreens_ = false;
   grabs_.Stop();

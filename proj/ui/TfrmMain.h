@@ -17,6 +17,7 @@
 
 #include "common/LogSink.h"
 #include "platform/Clock.h"
+#include "platform/FrontKeeper.h"
 #include "platform/InputGuard.h"
 #include "proj/core/LockShell.h"
 #include "proj/ui/GrabKeeper.h"
@@ -24,6 +25,7 @@
 #include "proj/ui/ScreenCovers.h"
 
 class QAction;
+class QSocketNotifier;
 class QLabel;
 class QMenu;
 class QToolButton;
@@ -49,6 +51,9 @@ struct LockWindowPorts {
   // The options dialog and the log viewer, opened modally over `parent` (the lock screen).
   std::function<void(QWidget* parent)> optionsDialog;
   std::function<void(QWidget* parent)> logViewer;
+  // Keeps the lock's windows above every other while the lock screen is shown; null: nothing
+  // watches (another program's window may then draw above the lock).
+  platform::FrontKeeper* front = nullptr;
 };
 
 class TfrmMain : public QWidget, public core::LockShell {
@@ -120,6 +125,7 @@ class TfrmMain : public QWidget, public core::LockShell {
   QPointer<QMessageBox> messageBox_;  // the message shown now, if any
   ScreenCovers covers_;
   GrabKeeper grabs_;
+  std::unique_ptr<QSocketNotifier> frontNotifier_;  // the front keeper's events, while this window lives
   QTimer lockTimer_;  // one-second ticks: the session's countdown, the live labels
   std::int64_t startMs_ = 0;
   bool locked_ = true;

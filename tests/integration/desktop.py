@@ -305,3 +305,55 @@ class PixelSampler:
         if self.dpy:
             self.x.XCloseDisplay(self.dpy)
             self.dpy = None
+
+
+class _SetWindowAttributes(ctypes.Structure):
+    _fields_ = [("background_pixmap", ctypes.c_ulong), ("background_pixel", ctypes.c_ulong),
+                ("border_pixmap", ctypes.c_ulong), ("border_pixel", ctypes.c_ulong),
+                ("bit_gravity", ctypes.c_int), ("win_gravity", ctypes.c_int), ("backing_store", ctypes.c_int),
+                ("backing_planes", ctypes.c_ulong), ("backing_pixel", ctypes.c_ulong), ("save_under", ctypes.c_int),
+                ("event_mask", ctypes.c_long), ("do_not_propagate_mask", ctypes.c_long),
+                ("override_redirect", ctypes.c_int), ("colormap", ctypes.c_ulong), ("cursor", ctypes.c_ulong)]
+
+
+class ForeignWindow:
+    """A window of another program (a client of the test, through libX11): a solid `rgb` rectangle,
+    override-redirect like a notification bubble, or a plain top-level window."""
+
+    CW_BACK_PIXEL = 1 << 1
+    CW_OVERRIDE_REDIRECT = 1 << 9
+
+    def __init__(self, display, rect, rgb=0x00FF00, override_redirect=True):
+        self.x = load_x11()
+        x = self.x
+        x.XCreateWindow.restype = ctypes.c_ulong
+        x.XCreateWindow.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_int, ctypes.c_uint,
+                                    ctypes.c_uint, ctypes.c_uint, ctypes.c_int, ctypes.c_uint, ctypes.c_void_p,
+                                    ctypes.c_ulong, ctypes.POINTER(_SetWindowAttributes)]
+        for name in ("XMapRaised", "XRaiseWindow", "XUnmapWindow"):
+            getattr(x, name).argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+        x.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+        self.dpy = x.XOpenDisplay(display.encode())
+        if not self.dpy:
+            raise AssertionError("cannot open the display for the foreign window")
+        attributes = _SetWindowAttributes()
+        attributes.background_pixel = rgb
+        attributes.override_redirect = 1 if override_redirect else 0
+        left, top, width, height = rect
+        self.window = x.XCreateWindow(self.dpy, x.XDefaultRootWindow(self.dpy), left, top, width, height, 0,
+                                      0, 1, None, self.CW_BACK_PIXEL | self.CW_OVERRIDE_REDIRECT,
+                                      ctypes.byref(attributes))  # depth and visual: CopyFromParent
+        x.XSync(self.dpy, 0)
+
+    def map_raised(self):
+        self.x.XMapRaised(self.dpy, self.window)
+        self.x.XSync(self.dpy, 0)
+
+    def raise_(self):
+        self.x.XRaiseWindow(self.dpy, self.window)
+        self.x.XSync(self.dpy, 0)
+
+    def close(self):
+        if self.dpy:
+            self.x.XCloseDisplay(self.dpy)
+            self.dpy = None
