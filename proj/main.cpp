@@ -32,13 +32,16 @@
 #include "platform/linux/X11FrontKeeper.h"
 #include "platform/linux/X11HotkeyRegistrar.h"
 #include "platform/linux/X11IdleSource.h"
+#include "platform/linux/X11SaverPreview.h"
 #include "platform/linux/X11InputGuard.h"
 #include "proj/app/TrayController.h"
 #include "proj/core/Diagnostics.h"
 #include "proj/core/EntryRole.h"
+#include "proj/core/SaverPreview.h"
 #include "proj/ui/AppInputFilter.h"
 #include "proj/ui/QtLockScreenFactory.h"
 #include "proj/ui/QtMainLoop.h"
+#include "proj/ui/SaverWindows.h"
 #include "proj/ui/TfrmBrivak.h"
 
 namespace {
@@ -184,6 +187,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<platform::X11IdleSource> idle;
   std::unique_ptr<ui::AppInputFilter> inputFilter;
   std::unique_ptr<platform::DBusPowerEvents> power;
+  std::unique_ptr<ui::SaverWindows> savers;
   std::unique_ptr<ui::QtLockScreenFactory> lockScreens;
   std::unique_ptr<app::TrayController> tray;
   std::unique_ptr<ui::TfrmBrivak> trayWindow;
@@ -195,8 +199,9 @@ int main(int argc, char** argv) {
       .WL = [&](std::string_view text) { diagnostics.WL(text); },
       .lock = lock,
       .channel = channel,
+      // No launcher of ours paints previews on this platform, so none is ever up already.
       .previewWindowExists = [] { return false; },
-      .runPreview = [] { return false; },  // no screen-saver preview painter on this platform yet
+      .runPreview = [&] { return platform::PaintSaverPreview(core::PreviewWindowId(args)); },
       .createInstance =
           [&] {
             std::string why;
@@ -231,9 +236,10 @@ int main(int argc, char** argv) {
             // The session's idle time; without an X display (offscreen tests) it reads 0.
             if (qtDisplay) idle = platform::X11IdleSource::Open();
             power = std::make_unique<platform::DBusPowerEvents>();
+            savers = std::make_unique<ui::SaverWindows>(diagnostics);
             tray = std::make_unique<app::TrayController>(app::TrayPorts{
                 paths, system, clock, registry, processes, diagnostics, *loop, app::RemotePorts{}, *lockScreens,
-                *hotkeys, idle.get(), &media, power.get(), &watchdog});
+                *hotkeys, idle.get(), &media, power.get(), &watchdog, savers.get()});
             inputFilter = std::make_unique<ui::AppInputFilter>(tray->IdleDetector());
             application->installEventFilter(inputFilter.get());
             trayWindow = std::make_unique<ui::TfrmBrivak>(ui::TrayWindowPorts{
@@ -268,7 +274,8 @@ int main(int argc, char** argv) {
   if (application && inputFilter) application->removeEventFilter(inputFilter.get());
   inputFilter.reset();
   tray.reset();
-  power.reset();  // the servers and any lock screen go first
+  power.reset();
+  savers.reset();  // the servers and any lock screen go first
   lockScreens.reset();
   front.reset();
   guard.reset();

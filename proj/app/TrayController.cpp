@@ -24,6 +24,7 @@ class TrayController::SessionHost final : public core::LockHost {
   void SecurityEvent(std::string_view text) override { tray_.SecurityEvent(std::string(text)); }
   void SaveSettings() override { tray_.SaveSettings(); }
   void LockEnding() override {
+    if (tray_.savers_) tray_.savers_->LockEnded();
     tray_.currentlyLocked_ = false;
     tray_.shuttingdown_ = true;
   }
@@ -75,6 +76,7 @@ TrayController::TrayController(TrayPorts ports)
 // The servers go first: their threads post into the loop and read this object. A lock still
 // running at the end of the program is dropped without its ShutDown (the program is ending).
 TrayController::~TrayController() {
+  savers_.reset();
   FUsb_.reset();
   remote_.reset();
   ports_.hotkeys.SetCallback({});
@@ -143,6 +145,10 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
 
   // 10, 11, 12. Folders, user list, settings.
   SetDirectories();
+  if (ports_.savers) {
+    savers_ = std::make_unique<ScreenSaverControl>(ScreenSaverPorts{
+        *ports_.savers, ports_.loop, log, di2_, values_.appData, values_.SysDir});
+  }
   log.Mem("Creating user list...");
   userList_ = std::make_unique<UserList>(values_.appData + "userlist.dat");
   {
@@ -428,6 +434,12 @@ void TrayController::Timer1Timer() {
   if (session_ && !session_->Ended() && ports_.watchdog && ports_.watchdog->LockHolds()) {
     shell_->TakeInputGrabs();
     log.Mem(kInputFromWatchdogLine);
+  }
+  if (savers_ && !session_->Ended()) {
+    log.Mem("Registering screensavers...");
+    savers_->LockStarted(settings_->ScreenSavers, [this] {
+      if (session_ && !session_->Ended()) session_->FocusBox();
+    });
   }
   // Commands that arrived while Startup ran waited for it.
   ports_.loop.Post([this] { DrainCommands(); });

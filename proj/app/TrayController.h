@@ -31,6 +31,7 @@
 #include "proj/app/MainLoop.h"
 #include "proj/app/MainTimer.h"
 #include "proj/app/RemoteControl.h"
+#include "proj/app/ScreenSaverControl.h"
 #include "proj/app/StartupRegistration.h"
 #include "proj/app/UsbTriggers.h"
 #include "proj/core/BrivakSettings.h"
@@ -79,6 +80,8 @@ struct TrayPorts {
   platform::PowerEvents* power = nullptr;
   // Keeps a lock closed when this program dies while locked; null: none (a crash shows the desktop).
   platform::LockWatchdog* watchdog = nullptr;
+  // The saver windows above the lock screen; null: no screen savers.
+  SaverDisplay* savers = nullptr;
 };
 
 // Program-wide values set during start-up and read by the rest of the program. Set on the main
@@ -165,6 +168,9 @@ class TrayController {
   // program's own idle time, which the desktop shell feeds (thread-safe).
   core::TmcDetectIdle& IdleDetector() { return di2_; }
   const MainTimer& IdleSupervision() const { return mainTimer_; }
+  // The lock screen's screen savers (search, menu, start-up and idle saver); null without a
+  // saver display. Main thread.
+  ScreenSaverControl* ScreenSavers() { return savers_.get(); }
   // The removable volumes mounted now, also those mounted before the start (main thread).
   std::vector<std::string> RemovableVolumes() const {
     return FUsb_ ? FUsb_->RemovableVolumes() : std::vector<std::string>{};
@@ -242,6 +248,7 @@ class TrayController {
   std::unique_ptr<RemoteControl> remote_;
   std::unique_ptr<StartupRegistration> startup_;
   std::unique_ptr<UsbTriggers> FUsb_;
+  std::unique_ptr<ScreenSaverControl> savers_;
   bool bPowerSuspended_ = false;  // between a suspend and the next resume
   std::unique_ptr<LockStateFile> lockState_;
   core::CommandQueue commands_;

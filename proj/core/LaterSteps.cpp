@@ -7,7 +7,6 @@ void LaterSteps::NotInThisBuild(const std::string& part) { log_.Mem(part + ": no
 void LaterSteps::CreateProcessMapper() { NotInThisBuild("Process mapper"); }
 void LaterSteps::CloseProcessMapper() { NotInThisBuild("Process mapper"); }
 void LaterSteps::InitMessages() { NotInThisBuild("Visitor messages"); }
-void LaterSteps::RegisterScreenSavers() { NotInThisBuild("Screen savers"); }
 void LaterSteps::RegisterLayouts() { NotInThisBuild("Layouts menu"); }
 bool LaterSteps::ApplyHtmlLayout(const std::string&) {
   NotInThisBuild("HTML layouts");
@@ -21,8 +20,6 @@ std::string LaterSteps::PromptForAwayMessage(const std::string& defaultMessage) 
   NotInThisBuild("Away message picker");
   return defaultMessage;
 }
-void LaterSteps::StartScreenSaverTimer() { NotInThisBuild("Screen savers"); }
-void LaterSteps::StopScreenSaverTimer() { NotInThisBuild("Screen savers"); }
 void LaterSteps::HideTaskbar() { NotInThisBuild("Taskbar policy"); }
 void LaterSteps::ShowTaskbar() { NotInThisBuild("Taskbar policy"); }
 void LaterSteps::SetAutoRun(bool) { NotInThisBuild("AutoRun/AutoPlay policy"); }

@@ -1,5 +1,5 @@
 // The parts of a lock that this build does not carry yet (HTML layouts, plug-ins, status bar,
-// screen savers, visitor and away messages, shell policies, network, the mini-browser and the
+// visitor and away messages, shell policies, network, the mini-browser and the
 // messages dialogs). The lock session calls them at their place in
 // Startup, ShutDown and the dispatcher; this default implementation writes one console line per
 // call saying the part is not in this build, so no step is a silent gap. Later work overrides the
@@ -23,7 +23,6 @@ class LaterSteps {
   virtual void CreateProcessMapper();
   virtual void CloseProcessMapper();
   virtual void InitMessages();
-  virtual void RegisterScreenSavers();
   virtual void RegisterLayouts();
   // An HTML layout (LayoutMode other than 0); true when it was applied. The default applies nothing.
   virtual bool ApplyHtmlLayout(const std::string& path);
@@ -33,8 +32,6 @@ class LaterSteps {
   virtual void MinimizeWindows();
   // The away message picker; returns the away message chosen (the default gives `defaultMessage`).
   virtual std::string PromptForAwayMessage(const std::string& defaultMessage);
-  virtual void StartScreenSaverTimer();
-  virtual void StopScreenSaverTimer();
   virtual void HideTaskbar();
   virtual void ShowTaskbar();
   virtual void SetAutoRun(bool isAdmin);

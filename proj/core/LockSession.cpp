@@ -83,8 +83,6 @@ void LockSession::Startup() {
   log.Mem("Setting variables...");
   log.Debug("Initializing messages...");
   later.InitMessages();
-  log.Mem("Registering screensavers...");
-  later.RegisterScreenSavers();
   log.Mem("Registering layouts...");
   later.RegisterLayouts();
 
@@ -107,10 +105,6 @@ void LockSession::Startup() {
     ports_.diagnostics.LastMem("Done.");
   });
 
-  if (settings.ScreenSavers.loadSaverOnStartup) {
-    later.StartScreenSaverTimer();
-    Changed("screen saver timer", [this] { ports_.later.StopScreenSaverTimer(); });
-  }
   if (settings.Security.MinimizeWindowsBeforeLock) later.MinimizeWindows();
 
   log.Mem("Hiding Taskbar...");

@@ -82,7 +82,6 @@ const std::map<std::string, std::string> kUndoOf = {
     {"shell:FreeCreatedControls", "shell:ApplySlfLayout"},
     {"later:CloseProcessMapper", "later:CreateProcessMapper"},
     {"later:UnloadPlugins", "later:StartPlugins"},
-    {"later:StopScreenSaverTimer", "later:StartScreenSaverTimer"},
     {"later:ShowTaskbar", "later:HideTaskbar"},
     {"later:RestoreAutoRun", "later:SetAutoRun"},
     {"later:EnableBalloonTips", "later:DisableBalloonTips"},
@@ -95,7 +94,6 @@ std::string CallName(const std::string& entry) { return entry.substr(0, entry.fi
 TEST_F(LockSessionTest, ShutDownUndoesEveryChangeOfStartupInReverseOrder) {
   values_.secure = true;
   values_.isAdmin = true;
-  settings_.ScreenSavers.loadSaverOnStartup = true;
   auto& session = Started();
   ASSERT_TRUE(session.Ready());
   ASSERT_TRUE(session.BrivakLocked());

@@ -118,8 +118,6 @@ class RecordingLaterSteps : public LaterSteps {
   void DeleteTemporaryFiles() override { Record("DeleteTemporaryFiles"); }
   void StartPlugins() override { Record("StartPlugins"); }
   void UnloadPlugins() override { Record("UnloadPlugins"); }
-  void StartScreenSaverTimer() override { Record("StartScreenSaverTimer"); }
-  void StopScreenSaverTimer() override { Record("StopScreenSaverTimer"); }
   void HideTaskbar() override { Record("HideTaskbar"); }
   void ShowTaskbar() override { Record("ShowTaskbar"); }
   void SetAutoRun(bool) override { Record("SetAutoRun"); }
