@@ -3,7 +3,8 @@
 # "brivak3 -tray" in a temporary HOME whose registry.ini holds a password, runs query_bench against
 # 127.0.0.1:8777 (1 and then 10 client threads), stops the locker with "brivak3 /r" and removes the
 # temporary folder; then tests/bench/lock_bench.py times /lock -> covered and /unlock -> desktop under
-# Xvfb (LOCK_BENCH_ROUNDS rounds, default 10). Further arguments go to query_bench (for example
+# Xvfb (LOCK_BENCH_ROUNDS rounds, default 10) and tests/bench/trigger_bench.py the idle lock, the
+# prepared drive and the screen saver's first frame. Further arguments go to query_bench (for example
 # --requests 5000 --seconds 20).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -86,6 +87,18 @@ fi
 # the desktop shows again (it runs a locker of its own on the same fixed port, so after the one above).
 if [[ "$status" -eq 0 ]]; then
   python3 "$root/tests/bench/lock_bench.py" --brivak3 "$build/proj/brivak3" --rounds "${LOCK_BENCH_ROUNDS:-10}" || status=$?
+fi
+# The automatic triggers on the same kind of desktop: idle lock, saver frames, and, as root in a
+# mount namespace of its own, a prepared drive's mount (TRIGGER_BENCH_ROUNDS rounds, default 5).
+if [[ "$status" -eq 0 ]]; then
+  rounds="${TRIGGER_BENCH_ROUNDS:-5}"
+  python3 "$root/tests/bench/trigger_bench.py" --brivak3 "$build/proj/brivak3" --rounds "$rounds" || status=$?
+  if [[ "$status" -eq 0 && "$(id -u)" -eq 0 ]]; then
+    unshare -m --propagation private python3 "$root/tests/bench/trigger_bench.py" --brivak3 "$build/proj/brivak3" \
+      --rounds "$rounds" --media || status=$?
+  elif [[ "$status" -eq 0 ]]; then
+    echo "bench: the mount figure needs root (a mount namespace of its own); not measured" >&2
+  fi
 fi
 # The manager: one discovery with status queries for 50, 200 and 500 simulated lockers on the
 # loopback (the simulator takes the locker's fixed port 8777, so after the lockers above).
