@@ -14,7 +14,7 @@ password="bench-$$-pass"
 port=8777
 
 cmake --preset release >/dev/null
-cmake --build "$build" -j 2 --target brivak3 query_bench brivakmanager
+cmake --build "$build" -j 2 --target brivak3 query_bench brivakmanager window_bench
 
 # The port is fixed: a locker already listening would be measured instead of ours.
 if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
@@ -100,9 +100,16 @@ if [[ "$status" -eq 0 ]]; then
     echo "bench: the mount figure needs root (a mount namespace of its own); not measured" >&2
   fi
 fi
-# The manager: one discovery with status queries for 50, 200 and 500 simulated lockers on the
-# loopback (the simulator takes the locker's fixed port 8777, so after the lockers above).
+# The manager: one discovery with status queries for 1,000, 2,000 and 5,000 simulated lockers on
+# the loopback, headless and in the window (UI-thread heartbeat), and 500 lockers that never answer
+# their query (the simulator takes the locker's fixed port 8777, so after the lockers above).
 if [[ "$status" -eq 0 ]]; then
-  python3 "$root/tests/bench/discovery_bench.py" --manager "$build/manager/brivakmanager" || status=$?
+  python3 "$root/tests/bench/discovery_bench.py" --manager "$build/manager/brivakmanager" \
+    --window-bench "$build/tests/bench/window_bench" || status=$?
+fi
+# The range walk over a /16 of addresses that never answer, in a network namespace of its own.
+if [[ "$status" -eq 0 ]]; then
+  unshare -n python3 "$root/tests/bench/walk_bench.py" --manager "$build/manager/brivakmanager" \
+    --seconds "${WALK_BENCH_SECONDS:-30}" || status=$?
 fi
 exit "$status"

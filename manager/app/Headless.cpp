@@ -185,13 +185,23 @@ class CommandShell {
       out_ << "END LIST" << std::endl;
     } else if (word == "discover") {
       if (service_.StartDiscovery() != Discovery::StartResult::Started) out_ << "DISCOVER REFUSED" << std::endl;
+    } else if (word == "scanprogress") {
+      out_ << "SCAN " << WalkProgressText(service_.RangeScanProgress()) << std::endl;
+    } else if (word == "stopscan") {
+      service_.StopRangeScan();
+      out_ << "SCAN STOPPED " << WalkProgressText(service_.RangeScanProgress()) << std::endl;
     } else if (word == "scan") {
       const auto result = computer.empty() ? service_.StartRangeScan() : service_.StartRangeScan(computer, extra);
       if (!result.started) out_ << "SCAN REFUSED " << result.error << std::endl;
-    } else if (word == "lock" || word == "unlock" || word == "standby" || word == "hibernate") {
+    } else if (word == "lock" || word == "unlock" || word == "standby" || word == "hibernate" || word == "runupdate") {
+      // One or more computers: one RESULT line each, then FINISHED with the counts.
       CommandCall call = word == "lock" ? LockCommand() : word == "unlock" ? UnlockCommand()
-                       : word == "standby" ? StandbyCommand() : HibernateCommand();
-      service_.SendCommand(std::vector<CommandTarget>{Target(computer)}, call);
+                       : word == "standby" ? StandbyCommand() : word == "hibernate" ? HibernateCommand()
+                       : RunUpdateScriptCommand(service_.HideUpdate());
+      std::vector<CommandTarget> targets;
+      for (std::string name = computer; !name.empty(); name.clear(), in >> name) targets.push_back(Target(name));
+      if (!extra.empty()) targets.insert(targets.begin() + 1, Target(extra));
+      service_.SendCommand(targets, call);
     } else if (word == "userlist") {
       const std::string address = Target(computer).address;
       service_.GetUserList(address, [this, address](const FetchResult<IniDocument>& list) {
@@ -311,8 +321,14 @@ int RunHeadless(const ManagerCommandLine& commandLine, std::ostream& out, std::o
       case LogChange::Kind::Cleared: out << "(log cleared)" << std::endl; break;
     }
   };
+  // "RESULT lock 127.0.0.2 DONE locked", "... REFUSED cant lock, not authenticated", "... FAILED why".
   observers.commandResult = [&out](const CommandReport& r) {
-    out << "RESULT " << r.command << ' ' << r.target.address << (r.ok ? " OK" : " FAILED " + r.error) << std::endl;
+    std::string word(OutcomeWord(r.outcome.outcome));
+    for (char& c : word) c = static_cast<char>(c - 'a' + 'A');
+    out << "RESULT " << r.command << ' ' << r.target.address << ' ' << word << ' ' << r.outcome.text << std::endl;
+  };
+  observers.commandFinished = [&out](std::uint64_t, const OutcomeCounts& counts) {
+    out << "FINISHED " << CountsText(counts) << std::endl;
   };
   observers.discoveryFinished = [&out](bool complete) {
     out << "DISCOVERY FINISHED " << (complete ? "complete" : "incomplete") << std::endl;

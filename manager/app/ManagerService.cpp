@@ -33,6 +33,7 @@ namespace {
 
 constexpr std::string_view kReadyText = "Brivak Manager v0.48 ready.";
 constexpr std::string_view kClosingText = "The manager is closing.";
+constexpr std::size_t kMaxStatusReplyBytes = 64 * 1024;
 
 // True when `program` is an executable file in one of PATH's folders.
 bool FoundInPath(std::string_view program) {
@@ -70,15 +71,11 @@ class ProgramDirTemplates : public WebTemplateSource {
   const std::string dir_;
 };
 
-std::string FailureText(const HttpLookupResult& result, const std::string& address) {
-  if (result.outcome == HttpLookupResult::Outcome::ConnectTimeout) return "Connection timed out (" + address + ")";
-  if (result.outcome == HttpLookupResult::Outcome::Ok) return "HTTP error " + std::to_string(result.status) + " (" + address + ")";
-  return (result.error.empty() ? std::string("Request failed") : result.error) + " (" + address + ")";
+// "PC1 (127.0.0.2)", or the address alone.
+std::string TargetText(const CommandTarget& target) {
+  return target.computerName.empty() ? target.address : target.computerName + " (" + target.address + ")";
 }
 
-bool Succeeded(const HttpLookupResult& result) {
-  return result.outcome == HttpLookupResult::Outcome::Ok && result.status == 200;
-}
 
 }  // namespace
 
@@ -147,12 +144,18 @@ struct ManagerService::Impl : StatusReplySink, DiscoveryListener, LogSink {
   // --- StatusReplySink, DiscoveryListener (io thread) ---
   void StatusReply(const std::string& address, const std::string& reply) override {
     ApplyResult applied;
+    std::optional<TComputer> record;
     {
       std::lock_guard lock(inventoryMutex);
       applied = inventory.ResponseToLV(reply, address);
+      if (applied.outcome != ReplyOutcome::Rejected && observers.computerUpdated) record = *inventory.Row(applied.index);
     }
     if (applied.outcome == ReplyOutcome::Rejected) {
       AddLine("IP address " + address + " sent a reply that cannot be used: " + applied.error);
+      return;
+    }
+    if (record) {
+      Notify([obs = observers.computerUpdated, r = std::move(*record)] { obs(r); });
       return;
     }
     InventoryChanged();
@@ -286,6 +289,22 @@ struct ManagerService::Impl : StatusReplySink, DiscoveryListener, LogSink {
     }
     handler(result);
   }
+  // A Fetch whose reply is classified for `call.command`, with the address-filter check by
+  // "/query" when the reply is an empty "OK" that an allowed request may also get.
+  void FetchClassified(const std::string& address, const CommandCall& call, std::chrono::milliseconds connectTimeout,
+                       std::function<void(const CommandOutcome&, const HttpLookupResult&)> onIo) {
+    Fetch(address, call, connectTimeout, [this, address, command = call.command, connectTimeout,
+                                          onIo](const HttpLookupResult& result) {
+      const CommandOutcome outcome = ClassifyReply(command, result, address);
+      if (!outcome.needsAddressProbe) {
+        onIo(outcome, result);
+        return;
+      }
+      Fetch(address, QueryCommand(), connectTimeout, [command, outcome, result, onIo](const HttpLookupResult& probe) {
+        onIo(ResolveWithProbe(command, outcome, probe), result);
+      });
+    });
+  }
   std::chrono::milliseconds HttpTimeout() const {
     return std::chrono::milliseconds(std::max(1, CurrentSettings().httptimeout));
   }
@@ -355,6 +374,9 @@ StartResult ManagerService::Start() {
 
   net::HttpLookupOptions statusOptions;
   statusOptions.defaultReadTimeout = options_.readTimeout;
+  // A status record is a few kilobytes: a locker that sends more fails, so memory per locker stays
+  // bounded however many lockers answer.
+  statusOptions.maxReplyBytes = kMaxStatusReplyBytes;
   m.statusHttp = std::make_unique<net::AsioHttpLookup>(
       m.io,
       [this, &m](std::uint64_t id, const HttpLookupResult& result) {
@@ -376,6 +398,7 @@ StartResult ManagerService::Start() {
   m.driver = std::make_unique<net::DiscoveryDriver>(m.io, *m.statusHttp, *m.udp, deps_.clock, m, m, m,
                                                     driverOptions);
   m.driver->Lookups().SetCredentials(options_.credentials);
+  m.driver->Lookups().SetPort(options_.statusPort);
   m.driver->Lookups().SetTimeouts(m.StatusTimeouts(Settings()));
 
   if (options_.listenForEvents) {
@@ -562,6 +585,25 @@ RangeWalk::StartResult ManagerService::StartRangeScan(const std::string& startip
       refused);
 }
 
+WalkProgress ManagerService::RangeScanProgress() {
+  if (stopped_) return {};
+  Impl& m = *impl_;
+  return m.RunOnIo<WalkProgress>([&m] { return m.driver ? m.driver->Walk().Progress() : WalkProgress{}; }, {});
+}
+
+void ManagerService::StopRangeScan() {
+  if (stopped_) return;
+  Impl& m = *impl_;
+  m.RunOnIo<bool>(
+      [this, &m] {
+        if (m.driver) m.driver->StopWalk();
+        walking_ = false;
+        m.UpdateInFlight();
+        return true;
+      },
+      false);
+}
+
 void ManagerService::Requery(const std::string& address) {
   if (stopped_) return;
   Impl& m = *impl_;
@@ -607,50 +649,49 @@ std::uint64_t ManagerService::SendCommand(const std::vector<CommandTarget>& targ
   Impl& m = *impl_;
   const std::uint64_t requestId = m.nextRequestId++;
   struct Group {
-    std::atomic<std::size_t> remaining{0};
-    std::atomic<std::size_t> failures{0};
+    std::mutex mutex;
+    std::size_t remaining = 0;
+    OutcomeCounts counts;
   };
   auto group = std::make_shared<Group>();
   group->remaining = targets.size();
   auto finishOne = [&m, group, requestId](const CommandReport& report) {
-    if (!report.ok) ++group->failures;
+    m.AddLine(report.command + " " + TargetText(report.target) + ": " + OutcomeLine(report.outcome));
     if (m.observers.commandResult) m.Notify([obs = m.observers.commandResult, report] { obs(report); });
+    std::lock_guard lock(group->mutex);
+    group->counts.Add(report.outcome.outcome);
     if (--group->remaining == 0 && m.observers.commandFinished)
-      m.Notify([obs = m.observers.commandFinished, requestId, f = group->failures.load()] { obs(requestId, f); });
+      m.Notify([obs = m.observers.commandFinished, requestId, counts = group->counts] { obs(requestId, counts); });
   };
   if (targets.empty() && m.observers.commandFinished)
-    m.Notify([obs = m.observers.commandFinished, requestId] { obs(requestId, 0); });
+    m.Notify([obs = m.observers.commandFinished, requestId] { obs(requestId, OutcomeCounts{}); });
   for (const CommandTarget& target : targets) {
     CommandReport base;
     base.requestId = requestId;
     base.target = target;
     base.command = call.command;
+    base.outcome.outcome = Outcome::Failed;
     try {
       m.AddLine("Get " + MakeSafeURL(target.address, call, options_.credentials));
     } catch (const std::exception& e) {
-      base.error = std::string(e.what()) + " (" + target.address + ")";
-      m.AddLine(base.error);
+      base.outcome.text = std::string(e.what()) + " (" + target.address + ")";
       finishOne(base);
       continue;
     }
     if (stopped_) {
-      base.error = std::string(kClosingText);
+      base.outcome.text = std::string(kClosingText);
       finishOne(base);
       continue;
     }
-    m.Fetch(target.address, call, m.HttpTimeout(), [&m, base, finishOne](const HttpLookupResult& result) {
-      CommandReport report = base;
-      report.status = result.status;
-      report.reply = result.body;
-      report.ok = Succeeded(result);
-      if (report.ok) {
-        m.AddLine(result.body);
-      } else {
-        report.error = FailureText(result, report.target.address);
-        m.AddLine(report.error);
-      }
-      finishOne(report);
-    });
+    m.FetchClassified(target.address, call, m.HttpTimeout(),
+                      [base, finishOne](const CommandOutcome& outcome, const HttpLookupResult& result) {
+                        CommandReport report = base;
+                        report.status = result.status;
+                        report.reply = result.body;
+                        report.outcome = outcome;
+                        report.ok = outcome.outcome == Outcome::Done;
+                        finishOne(report);
+                      });
   }
   return requestId;
 }
@@ -669,8 +710,10 @@ std::uint64_t ManagerService::SendCommand(const std::vector<ComputerId>& ids, co
 void ManagerService::GetUserList(const std::string& address, std::function<void(FetchResult<IniDocument>)> done) {
   Impl& m = *impl_;
   m.AddLine("GET " + MakeSafeURL(address, GetUserListCommand(), options_.credentials));
-  m.Fetch(address, GetUserListCommand(), m.HttpTimeout(), [&m, done](const HttpLookupResult& result) {
-    auto parsed = ParseUserListReply(result);
+  m.Fetch(address, GetUserListCommand(), m.HttpTimeout(), [&m, address, done](const HttpLookupResult& result) {
+    const CommandOutcome outcome = ClassifyReply("getuserlist", result, address);
+    auto parsed = outcome.outcome == Outcome::Refused ? FetchResult<IniDocument>::Fail(OutcomeLine(outcome))
+                                                      : ParseUserListReply(result);
     if (!parsed) m.AddLine(parsed.error());
     if (done) m.Notify([done, parsed] { done(parsed); });
   });
@@ -696,9 +739,11 @@ void ManagerService::GetLogList(const std::string& address, const CalendarDate& 
   Impl& m = *impl_;
   const CommandCall call = ListLogsCommand(date);
   m.AddLine("Get " + MakeSafeURL(address, call, options_.credentials));
-  m.Fetch(address, call, m.HttpTimeout(), [&m, done](const HttpLookupResult& result) {
+  m.Fetch(address, call, m.HttpTimeout(), [&m, address, done](const HttpLookupResult& result) {
     m.AddLine("RESPONSE: " + result.body);
-    auto parsed = ParseLogListReply(result);
+    const CommandOutcome outcome = ClassifyReply("listlogs", result, address);
+    auto parsed = outcome.outcome == Outcome::Refused ? FetchResult<std::vector<int>>::Fail(OutcomeLine(outcome))
+                                                      : ParseLogListReply(result);
     if (done) m.Notify([done, parsed] { done(parsed); });
   });
 }
@@ -709,9 +754,10 @@ void ManagerService::GetLog(const std::string& address, const CalendarDate& date
   const CommandCall call = GetLogCommand(date);
   m.AddLine("Fetching log file... (calendar click)");
   m.AddLine("GET " + MakeSafeURL(address, call, options_.credentials));
-  m.Fetch(address, call, m.HttpTimeout(), [&m, address, done](const HttpLookupResult& result) {
-    FetchResult<std::string> fetched = Succeeded(result) ? FetchResult<std::string>::Ok(ExtractLogText(result.body))
-                                                         : FetchResult<std::string>::Fail(FailureText(result, address));
+  m.FetchClassified(address, call, m.HttpTimeout(), [&m, done](const CommandOutcome& outcome, const HttpLookupResult& result) {
+    FetchResult<std::string> fetched = outcome.outcome == Outcome::Done
+                                           ? FetchResult<std::string>::Ok(ExtractLogText(result.body))
+                                           : FetchResult<std::string>::Fail(OutcomeLine(outcome));
     if (!fetched) m.AddLine(fetched.error());
     if (done) m.Notify([done, fetched] { done(fetched); });
   });
@@ -725,8 +771,8 @@ void ManagerService::GetLayoutList(const std::string& address, std::function<voi
     std::vector<std::string> lines;
     if (result.outcome == HttpLookupResult::Outcome::ConnectTimeout) {
       m.AddLine("Connection timed out.");
-    } else if (!Succeeded(result)) {
-      m.AddLine(result.body);
+    } else if (const CommandOutcome outcome = ClassifyReply("listlayouts", result); outcome.outcome != Outcome::Done) {
+      m.AddLine(result.body.empty() ? OutcomeLine(outcome) : result.body);
     } else {
       lines = ParseLayoutList(result.body);
     }
@@ -791,23 +837,14 @@ std::vector<TComputer> ManagerService::Computers() {
   return impl_->inventory.Items();
 }
 
-WebCommandResult ManagerService::SendCommand(const std::string& remoteIP, const std::string& command,
-                                             const std::string& params) {
+std::optional<HttpLookupResult> ManagerService::BlockingFetch(const std::string& remoteIP, const CommandCall& call) {
   Impl& m = *impl_;
-  CommandCall call;
-  call.command = command;
-  call.params = params;
   HttpLookupRequest request;
   request.host = remoteIP;
   request.port = options_.lockerPort;
   request.connectTimeout = m.HttpTimeout();
   request.readTimeout = options_.readTimeout;
-  try {
-    request.target = MakeCommandTarget(call, options_.credentials);
-    m.AddLine("Get " + MakeSafeURL(remoteIP, call, options_.credentials));
-  } catch (const std::exception& e) {
-    return {false, e.what()};
-  }
+  request.target = MakeCommandTarget(call, options_.credentials);
   // A client of this call's own on a private io_context run by this thread: nothing is shared
   // with other requests, and Stop ends the wait by stopping that io_context.
   asio::io_context io;
@@ -816,7 +853,7 @@ WebCommandResult ManagerService::SendCommand(const std::string& remoteIP, const 
     net::AsioHttpLookup http(io, [&result](std::uint64_t, const HttpLookupResult& r) { result = r; });
     {
       std::lock_guard lock(m.blockingMutex);
-      if (stopped_) return {false, std::string(kClosingText)};
+      if (stopped_) return std::nullopt;
       m.blocking.insert(&io);
     }
     http.Start(1, request);
@@ -824,14 +861,31 @@ WebCommandResult ManagerService::SendCommand(const std::string& remoteIP, const 
     std::lock_guard lock(m.blockingMutex);
     m.blocking.erase(&io);
   }
-  if (!result) return {false, std::string(kClosingText)};
-  if (!Succeeded(*result)) {
-    const std::string error = FailureText(*result, remoteIP);
-    m.AddLine(error);
-    return {false, error};
+  return result;
+}
+
+WebCommandResult ManagerService::SendCommand(const std::string& remoteIP, const std::string& command,
+                                             const std::string& params) {
+  Impl& m = *impl_;
+  CommandCall call;
+  call.command = command;
+  call.params = params;
+  std::optional<HttpLookupResult> result;
+  try {
+    m.AddLine("Get " + MakeSafeURL(remoteIP, call, options_.credentials));
+    result = BlockingFetch(remoteIP, call);
+  } catch (const std::exception& e) {
+    return {Outcome::Failed, e.what()};
   }
-  m.AddLine(result->body);
-  return {true, {}};
+  if (!result) return {Outcome::Failed, std::string(kClosingText)};
+  CommandOutcome outcome = ClassifyReply(command, *result, remoteIP);
+  if (outcome.needsAddressProbe) {
+    const std::optional<HttpLookupResult> probe = BlockingFetch(remoteIP, QueryCommand());
+    if (!probe) return {Outcome::Failed, std::string(kClosingText)};
+    outcome = ResolveWithProbe(command, outcome, *probe);
+  }
+  m.AddLine(command + " " + remoteIP + ": " + OutcomeLine(outcome));
+  return {outcome.outcome, outcome.text};
 }
 
 void ManagerService::StartQuery(const std::string& address) { Requery(address); }

@@ -29,6 +29,7 @@
 #include "common/IniFile.h"
 #include "common/StartResult.h"
 #include "common/UserList.h"
+#include "manager/core/CommandOutcome.h"
 #include "manager/core/CommandUrls.h"
 #include "manager/core/Computer.h"
 #include "manager/core/Discovery.h"
@@ -69,22 +70,27 @@ struct CommandReport {
   std::uint64_t requestId = 0;  // as returned by SendCommand
   CommandTarget target;
   std::string command;          // the command word
-  bool ok = false;              // a reply with status 200 came
+  CommandOutcome outcome;       // done, refused or failed, with the locker's text or the failure
+  bool ok = false;              // the outcome is done
   int status = 0;               // the HTTP status when a reply came
-  std::string reply;            // the reply text (also on an error status)
-  std::string error;            // why it failed ("Connection timed out (ip)", ...)
+  std::string reply;            // the reply body (also on an error status)
 };
 
 // The observers. Each may be empty. All run through UiPost.
 struct ManagerObservers {
+  // Records were removed or reordered (or, without computerUpdated, anything changed): read
+  // Inventory() again.
   std::function<void()> inventoryChanged;
+  // One status reply changed or added this one record (a copy; its id is kept). Cheap: no copy of
+  // the inventory is made for it.
+  std::function<void(const TComputer& record)> computerUpdated;
   std::function<void(const LogChange&)> logChanged;
   // The log line of an event datagram (security or power event) as it went to the log panel.
   std::function<void(const std::string& line)> eventReceived;
   // One per computer of a SendCommand, in the order the replies came.
   std::function<void(const CommandReport&)> commandResult;
-  // After the last computer of a SendCommand: how many failed.
-  std::function<void(std::uint64_t requestId, std::size_t failures)> commandFinished;
+  // After the last computer of a SendCommand: how many were done, refused and failed.
+  std::function<void(std::uint64_t requestId, const OutcomeCounts& counts)> commandFinished;
   // A discovery ended (`complete`: every query handled), a range walk ended.
   std::function<void(bool complete)> discoveryFinished;
   std::function<void()> rangeScanFinished;
@@ -101,7 +107,8 @@ struct ManagerServiceOptions {
   std::string bindAddress = "0.0.0.0";
   std::uint16_t eventPort = kEventPort;  // 0: any free port (tests)
   bool listenForEvents = true;
-  int lockerPort = kLockerCommandPort;   // of commands and fetches (status queries always use 8777)
+  int lockerPort = kLockerCommandPort;   // of commands and fetches
+  int statusPort = kLockerCommandPort;   // of status queries (tests use a port of their own)
   // Safety bound of a whole discovery (listening and queries).
   std::chrono::milliseconds discoveryMaxDuration{300000};
   // Read time-out of every request once connected (the connect time-outs are settings).
@@ -167,6 +174,10 @@ class ManagerService final : public WebManagerPort {
   // The range walk over `startip`..`endip` of the settings, or of the bounds given.
   RangeWalk::StartResult StartRangeScan();
   RangeWalk::StartResult StartRangeScan(const std::string& startip, const std::string& endip);
+  // How far the range walk has got (counts, in flight, time left); its state when none runs.
+  WalkProgress RangeScanProgress();
+  // Ends the range walk at once (its queries are dropped). Nothing when none runs.
+  void StopRangeScan();
   // Re-query of one address (the selected computer's RemoteIP).
   void Requery(const std::string& address);
   // While a discovery runs the window may not close (`canCloseForm` is false).
@@ -184,7 +195,9 @@ class ManagerService final : public WebManagerPort {
   // --- Commands, user lists, logs ---
   // Sends `call` to every target at once (at most 20 connections, the `httptimeout` connect
   // time-out), goes on past every failure and reports each computer, then commandFinished.
-  // Logs "Get " + the safe URL per computer, then the reply, or the error + " (" + address + ")".
+  // Logs "Get " + the safe URL per computer, then the computer and its outcome ("lock PC1
+  // (127.0.0.2): refused: cant lock, not authenticated"). An empty "OK" that may be the address
+  // filter's is checked with a "/query" of the same locker before it is reported.
   std::uint64_t SendCommand(const std::vector<CommandTarget>& targets, const CommandCall& call);
   // The same for records of the inventory (ids no longer there are skipped).
   std::uint64_t SendCommand(const std::vector<ComputerId>& ids, const CommandCall& call);
@@ -233,6 +246,10 @@ class ManagerService final : public WebManagerPort {
   struct Impl;
 
  private:
+  // One GET on a client of this call's own, waiting for the result; nullopt once stopping.
+  // Throws std::invalid_argument for a call that cannot be built.
+  std::optional<HttpLookupResult> BlockingFetch(const std::string& remoteIP, const CommandCall& call);
+
   ManagerServiceDeps deps_;
   ManagerServiceOptions options_;
   std::unique_ptr<Impl> impl_;

@@ -146,6 +146,18 @@ ApplyResult TComputerList::Apply(const TComputer& parsed) {
   return result;
 }
 
+int TComputerList::Put(const TComputer& record, bool* appended) {
+  const int index = IndexOf(record.id);
+  if (appended != nullptr) *appended = index < 0;
+  if (index >= 0) {
+    items_[static_cast<std::size_t>(index)] = record;
+    return index;
+  }
+  items_.push_back(record);
+  if (record.id >= nextId_) nextId_ = record.id + 1;
+  return Count() - 1;
+}
+
 const TComputer* TComputerList::Row(int index) const {
   if (index < 0 || index >= Count()) return nullptr;
   return &items_[static_cast<std::size_t>(index)];

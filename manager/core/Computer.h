@@ -97,6 +97,9 @@ class TComputerList {
   // Applies an already parsed record the same way (its id is ignored).
   ApplyResult Apply(const TComputer& parsed);
 
+  // A copy of another list's record (the window's mirror of the controller's inventory): replaces
+  // the record of the same id, or appends it with its id. Returns its row; `appended` says which.
+  int Put(const TComputer& record, bool* appended = nullptr);
   int Count() const { return static_cast<int>(items_.size()); }
   // The record at a row; nullptr beyond the inventory (such a row shows nothing).
   const TComputer* Row(int index) const;

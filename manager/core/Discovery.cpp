@@ -44,7 +44,6 @@ void Discovery::OnDatagram(std::string_view senderAddress, std::string_view text
   log_.Mem(text.substr(0, kMaxLoggedAnswer));
   log_.LastMem(" . " + std::string(senderAddress));
   if (!ParseDottedIPv4(senderAddress)) return;
-  if (answered_.size() >= settings_.maxAnswers) return;
   const std::string address(senderAddress);
   if (answeredSet_.insert(address).second) answered_.push_back(address);
 }

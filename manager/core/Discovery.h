@@ -2,6 +2,9 @@
 // the answering addresses, removal of the records whose locker stayed silent, then a status query
 // of every answering address (through StatusLookups: at most 20 at once). It ends by itself when
 // every query is handled, or when its time bound runs out; a second Start while one runs is refused.
+// Every answering address is kept (once): the count is bounded by the address space, the memory by
+// a few dozen bytes per address; each locker's record is bounded by its fields' capacities and its
+// status reply by the status client's reply limit.
 //
 // Threading: not thread-safe; all calls on the thread that owns the manager's core objects. The
 // network layer delivers the answers of the discovery socket through OnDatagram and calls Tick()
@@ -30,7 +33,6 @@ struct DiscoverySettings {
   int port = kDiscoveryPort;
   std::string ownAddress;                             // `theLocalIP`, sent as "sendto"
   std::chrono::milliseconds listenWindow{1000};       // `udptimeout`
-  std::size_t maxAnswers = 4096;                      // answers beyond this are ignored
   std::chrono::milliseconds maxDuration{300000};      // whole run, listening and queries
 };
 

@@ -22,6 +22,7 @@ struct HttpLookupResult {
   enum class Outcome { Ok, ConnectTimeout, ReadTimeout, Failed };
   Outcome outcome = Outcome::Failed;
   int status = 0;       // HTTP status when a reply came
+  std::string reason;   // the status line's text (a locker's status-only replies carry their text here)
   std::string body;     // reply text (what arrived, also on failure)
   std::string error;    // failure text for the log
 };

@@ -1,5 +1,8 @@
 #include "manager/core/RangeWalk.h"
 
+#include <algorithm>
+
+#include "common/Stools.h"
 #include "manager/core/Ipv4Text.h"
 
 namespace brivak::manager {
@@ -41,6 +44,8 @@ RangeWalk::StartResult RangeWalk::Start(const RangeWalkSettings& settings) {
   }
   next_ = *first;
   end_ = *last;
+  total_ = count;
+  startMs_ = clock_.MonotonicMs();
   startedCount_ = 0;
   outstanding_ = 0;
   lastStartMs_.reset();
@@ -91,6 +96,33 @@ void RangeWalk::Stop() {
   running_ = false;
   lookups_.Cancel(this);
   log_.Mem("Range scan stopped.");
+}
+
+WalkProgress RangeWalk::Progress() const {
+  WalkProgress p;
+  p.running = running_;
+  p.total = total_;
+  p.started = startedCount_;
+  p.inFlight = outstanding_;
+  p.handled = startedCount_ - outstanding_;
+  if (!running_) return p;
+  const std::uint64_t left = total_ - p.handled;
+  const std::int64_t paced = static_cast<std::int64_t>(total_ - startedCount_) * settings_.pace.count();
+  std::int64_t byRate = 0;
+  if (p.handled > 0) {
+    const std::int64_t elapsed = clock_.MonotonicMs() - startMs_;
+    byRate = static_cast<std::int64_t>(static_cast<double>(elapsed) / static_cast<double>(p.handled) *
+                                       static_cast<double>(left));
+  }
+  p.msLeft = std::max(paced, byRate);
+  return p;
+}
+
+std::string WalkProgressText(const WalkProgress& p) {
+  std::string text = "Scanned " + std::to_string(p.handled) + " of " + std::to_string(p.total) + " addresses, " +
+                     std::to_string(p.inFlight) + " in flight";
+  if (p.running) text += ", about " + SecondsToTimeStr(p.msLeft / 1000) + " left";
+  return text + ".";
 }
 
 std::optional<std::int64_t> RangeWalk::NextDeadlineMs() const {

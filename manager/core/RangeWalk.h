@@ -1,6 +1,7 @@
 // The walk over a range of IPv4 addresses ("Start Scan"): a status query of every address from the
 // start bound to the end bound inclusive, ascending, through StatusLookups (never more than 20 at
-// once), one new query per `pace` at most. The range is counted in 64 bits, so a range ending at
+// once), one new query per `pace` at most. With the 10 ms pace a /16 takes at least 11 minutes:
+// Progress() tells how far it got and about how long the rest takes, and Stop() ends it at once. The range is counted in 64 bits, so a range ending at
 // 255.255.255.255 ends there; ranges larger than `maxAddresses` are refused. One walk at a time.
 //
 // Threading: not thread-safe; all calls on the thread that owns the manager's core objects; the
@@ -27,6 +28,20 @@ struct RangeWalkSettings {
   std::chrono::milliseconds pace{10};          // least time between two new queries
   std::uint64_t maxAddresses = 65536;          // a larger range is refused
 };
+
+// How far a walk has got, and about how long the rest takes.
+struct WalkProgress {
+  bool running = false;
+  std::uint64_t total = 0;    // addresses in the range
+  std::uint64_t started = 0;  // queries started
+  std::uint64_t handled = 0;  // queries ended (answered, refused or timed out)
+  std::uint64_t inFlight = 0;
+  // The rest at the rate seen so far, and never less than the pacing allows.
+  std::int64_t msLeft = 0;
+};
+
+// "Scanned 1200 of 65536 addresses, 20 in flight, about 10 min 43 sec left."
+std::string WalkProgressText(const WalkProgress& progress);
 
 class RangeWalk {
  public:
@@ -57,6 +72,7 @@ class RangeWalk {
   bool Running() const { return running_; }
   // Queries started by this walk so far.
   std::uint64_t Started() const { return startedCount_; }
+  WalkProgress Progress() const;
   std::optional<std::int64_t> NextDeadlineMs() const;
 
  private:
@@ -75,6 +91,8 @@ class RangeWalk {
   std::uint64_t startedCount_ = 0;
   std::uint64_t outstanding_ = 0;
   std::optional<std::int64_t> lastStartMs_;
+  std::uint64_t total_ = 0;
+  std::int64_t startMs_ = 0;
 };
 
 }  // namespace brivak::manager

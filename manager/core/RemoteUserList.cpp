@@ -94,26 +94,39 @@ void FileUserListStore::Save(const IniDocument& list) {
   file_.Modify([&list](IniDocument& doc) { doc = list; });
 }
 
-UserListEditor::UserListEditor(UserListStore& master) : master_(master) {}
+UserListEditor::UserListEditor(UserListStore& master) : master_(master), copies_(memoryCopies_) {}
 
-void UserListEditor::ShowMaster() {
-  view_ = View::Master;
-  host_.clear();
-  copy_ = IniDocument();
+UserListEditor::UserListEditor(UserListStore& master, UserListCopies& copies) : master_(master), copies_(copies) {}
+
+void UserListEditor::ShowMaster() { shown_ = Target{View::Master, 0}; }
+
+const std::string& UserListEditor::ComputerHost() const {
+  static const std::string kNone;
+  return shown_.view == View::Computer ? fetched_[shown_.copy].host : kNone;
+}
+
+IniDocument UserListEditor::ComputerCopy() const {
+  return shown_.view == View::Computer ? fetched_[shown_.copy].store->Load() : IniDocument();
 }
 
 EditOutcome UserListEditor::ShowFetched(std::string_view host, const FetchResult<IniDocument>& fetched) {
   if (!fetched) return Refuse(fetched.error());
-  view_ = View::Computer;
-  host_ = std::string(host);
-  copy_ = fetched.value();
+  Copy copy{std::string(host), nullptr};
+  try {
+    copy.store = copies_.NewCopy(host);
+    copy.store->Save(fetched.value());
+  } catch (const std::runtime_error& e) {
+    return Refuse(std::string("The fetched list could not be kept: ") + e.what());
+  }
+  fetched_.push_back(std::move(copy));
+  shown_ = Target{View::Computer, fetched_.size() - 1};
   return {};
 }
 
 std::vector<UserRow> UserListEditor::Rows() const {
   std::vector<UserRow> rows;
-  if (view_ == View::None) return rows;
-  const IniDocument list = view_ == View::Master ? master_.Load() : copy_;
+  if (shown_.view == View::None) return rows;
+  const IniDocument list = shown_.view == View::Master ? master_.Load() : fetched_[shown_.copy].store->Load();
   for (const std::string& name : list.SectionNames()) {
     rows.push_back(UserRow{name, list.ReadString(name, "Password", ""),
                            IntToPermissions(UserList::ReadLevel(list, name))});
@@ -122,22 +135,20 @@ std::vector<UserRow> UserListEditor::Rows() const {
 }
 
 template <typename Change>
-EditOutcome UserListEditor::ChangeShownList(Change change) {
-  if (view_ == View::None) return Refuse("No user list is shown.");
-  const bool master = view_ == View::Master;
-  // The master file is read anew: another manager or the login may have changed it.
-  IniDocument list = master ? master_.Load() : copy_;
+EditOutcome UserListEditor::ChangeList(const Target& target, Change change) {
+  if (target.view == View::None) return Refuse("No user list is shown.");
+  if (target.view == View::Computer && target.copy >= fetched_.size()) return Refuse("No such user list.");
+  const bool master = target.view == View::Master;
+  UserListStore& store = master ? master_ : *fetched_[target.copy].store;
+  // The list is read anew: another manager or the login may have changed the master file.
+  IniDocument list = store.Load();
   const std::size_t adminsBefore = CountAdmins(list);
   if (std::optional<std::string> refused = change(list)) return Refuse(std::move(*refused));
-  if (!master) {
-    copy_ = std::move(list);
-    return {};
-  }
-  if (adminsBefore > 0 && CountAdmins(list) == 0) {
+  if (master && adminsBefore > 0 && CountAdmins(list) == 0) {
     return Refuse("The manager's own user list must keep at least one Admin.");
   }
   try {
-    master_.Save(list);
+    store.Save(list);
   } catch (const std::runtime_error& e) {
     return Refuse(e.what());
   }
@@ -145,21 +156,30 @@ EditOutcome UserListEditor::ChangeShownList(Change change) {
 }
 
 EditOutcome UserListEditor::Add(std::string_view name, std::string_view password, int level) {
+  return Add(shown_, name, password, level);
+}
+EditOutcome UserListEditor::Edit(std::string_view oldName, std::string_view newName,
+                                 const std::optional<std::string>& newPassword, int level) {
+  return Edit(shown_, oldName, newName, newPassword, level);
+}
+EditOutcome UserListEditor::Delete(std::string_view name) { return Delete(shown_, name); }
+
+EditOutcome UserListEditor::Add(const Target& target, std::string_view name, std::string_view password, int level) {
   const std::string typed(password);
   if (std::optional<std::string> bad = CheckEntry(name, &typed, level)) return Refuse(std::move(*bad));
-  return ChangeShownList([&](IniDocument& list) -> std::optional<std::string> {
+  return ChangeList(target, [&](IniDocument& list) -> std::optional<std::string> {
     if (list.SectionExists(name)) list = RenameSection(list, name, name);  // the new spelling wins
     WriteUser(list, name, Hash(password), level);
     return std::nullopt;
   });
 }
 
-EditOutcome UserListEditor::Edit(std::string_view oldName, std::string_view newName,
+EditOutcome UserListEditor::Edit(const Target& target, std::string_view oldName, std::string_view newName,
                                  const std::optional<std::string>& newPassword, int level) {
   if (std::optional<std::string> bad = CheckEntry(newName, newPassword ? &*newPassword : nullptr, level)) {
     return Refuse(std::move(*bad));
   }
-  return ChangeShownList([&](IniDocument& list) -> std::optional<std::string> {
+  return ChangeList(target, [&](IniDocument& list) -> std::optional<std::string> {
     if (!list.SectionExists(oldName)) return "No user named " + std::string(oldName) + ".";
     const std::string hash = newPassword ? Hash(*newPassword) : list.ReadString(oldName, "Password", "");
     if (EqualsIgnoreCase(oldName, newName)) {
@@ -174,8 +194,8 @@ EditOutcome UserListEditor::Edit(std::string_view oldName, std::string_view newN
   });
 }
 
-EditOutcome UserListEditor::Delete(std::string_view name) {
-  return ChangeShownList([&](IniDocument& list) -> std::optional<std::string> {
+EditOutcome UserListEditor::Delete(const Target& target, std::string_view name) {
+  return ChangeList(target, [&](IniDocument& list) -> std::optional<std::string> {
     if (!list.SectionExists(name)) return "No user named " + std::string(name) + ".";
     list.EraseSection(name);
     return std::nullopt;

@@ -29,7 +29,7 @@ void StatusLookups::Pump() {
     HttpLookupRequest request;
     try {
       request.host = job.address;
-      request.port = kLockerCommandPort;
+      request.port = port_;
       request.target = MakeCommandTarget(call, credentials_);
       log_.Mem("GET " + MakeSafeURL(job.address, call, credentials_));
     } catch (const std::invalid_argument& e) {

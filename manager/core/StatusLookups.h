@@ -48,6 +48,8 @@ class StatusLookups {
 
   void SetCredentials(Credentials credentials) { credentials_ = std::move(credentials); }
   void SetTimeouts(LookupTimeouts timeouts) { timeouts_ = timeouts; }
+  // The lockers' command port (8777; tests use a port of their own).
+  void SetPort(int port) { port_ = port; }
 
   // Queues a status query of `address` for `owner`; starts it at once while fewer than the limit
   // run. `finished` runs once after the result was handled (not when the owner cancels).
@@ -81,6 +83,7 @@ class StatusLookups {
   StatusReplySink& sink_;
   LogSink& log_;
   std::size_t maxInFlight_;
+  int port_ = kLockerCommandPort;
   Credentials credentials_;
   LookupTimeouts timeouts_;
   std::deque<Job> queue_;

@@ -103,7 +103,7 @@ WebResponse EmptyReply() {
 WebResponse PlainError(int status, std::string_view text) {
   WebResponse response;
   response.status = status;
-  response.headers = PageHeaders("text/plain; charset=ISO-8859-1");
+  response.headers = PageHeaders("text/plain; charset=UTF-8");
   response.body = std::string(text);
   return response;
 }
@@ -292,13 +292,17 @@ WebResponse WebInterface::HandleChecked(const WebRequest& request) const {
       const std::vector<TComputer> computers = port_.Computers();
       const TComputer& computer = RequireComputer(computers, name, port_);
       const WebCommandResult result = port_.SendCommand(computer.RemoteIP, command, params);
-      if (!result.ok) {
-        throw std::runtime_error(result.error.empty() ? "The command could not be sent." : result.error);
+      if (result.outcome == Outcome::Failed) {
+        throw std::runtime_error(result.text.empty() ? "The command could not be sent." : result.text);
       }
-      response = Page(route == Route::kRunUpdate
-                          ? "Your request to run the update script on " + HtmlEscape(name) +
-                                " has been sent."
-                          : std::string(kWebLockSentText));
+      // The locker's answer follows the sent text, so a refusal never reads as done.
+      const std::string answer = "<p class=\"outcome " + std::string(OutcomeWord(result.outcome)) + "\">" +
+                                 HtmlEscape(name) + ": " + std::string(OutcomeWord(result.outcome)) + ": " +
+                                 HtmlEscape(result.text) + "</p>";
+      response = Page((route == Route::kRunUpdate
+                           ? "Your request to run the update script on " + HtmlEscape(name) + " has been sent."
+                           : std::string(kWebLockSentText)) +
+                      answer);
       break;
     }
 

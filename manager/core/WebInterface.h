@@ -31,13 +31,14 @@
 #include <vector>
 
 #include "common/UserList.h"
+#include "manager/core/CommandOutcome.h"
 #include "manager/core/Computer.h"
 #include "manager/core/WebTemplates.h"
 
 namespace brivak::manager {
 
 inline constexpr std::string_view kWebRealm = "Brivak Mobile Manager";
-inline constexpr std::string_view kWebContentType = "text/html; charset=ISO-8859-1";
+inline constexpr std::string_view kWebContentType = "text/html; charset=UTF-8";
 inline constexpr std::string_view kWebPagePrefix = "<!doctype html>";
 inline constexpr std::string_view kWebLockSentText = "Your lock request has been sent.";
 
@@ -60,10 +61,10 @@ struct WebResponse {
   std::string body;  // for HEAD the transport sends the headers only
 };
 
-// The outcome of one command sent to a locker.
+// The outcome of one command sent to a locker, as ClassifyReply read its reply.
 struct WebCommandResult {
-  bool ok = false;
-  std::string error;  // why it failed (connection refused, time-out, HTTP status ...)
+  Outcome outcome = Outcome::Failed;
+  std::string text;  // the locker's own text, or why it failed (connection refused, time-out ...)
 };
 
 // The manager as the web handler sees it. Every member is called from web-server connection
@@ -76,7 +77,7 @@ class WebManagerPort {
   virtual std::vector<TComputer> Computers() = 0;
   // Sends `command` with `params` (the "params" query value, e.g. "flags=hidden") to the locker
   // at `remoteIP` with the login credentials (`MakeCommandURL`), on an HTTP client of this call's
-  // own, and waits for the reply, which is discarded.
+  // own, waits for the reply and returns its outcome (a refusal is never reported as done).
   virtual WebCommandResult SendCommand(const std::string& remoteIP, const std::string& command,
                                        const std::string& params) = 0;
   // Starts a status query of `address` (as a re-query does); does not wait for it.

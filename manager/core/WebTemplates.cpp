@@ -6,11 +6,16 @@ namespace {
 
 // Shared look of the pages; no scripts, no outside resources.
 constexpr std::string_view kHead =
-    "<html lang=\"en\"><head>"
+    "<html lang=\"en\"><head><meta charset=\"utf-8\">"
     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
     "<title>Brivak Manager</title>"
-    "<style>body{font-family:sans-serif;margin:1em}a{line-height:2em}"
-    "table{border-collapse:collapse}td,th{border:1px solid #999;padding:.3em;text-align:left}"
+    "<style>*{box-sizing:border-box}body{font-family:sans-serif;margin:0 auto;padding:.8em;max-width:40em;"
+    "overflow-wrap:anywhere}"
+    "a{display:block;min-height:44px;line-height:44px;margin:.4em 0;padding:0 1em;border-radius:6px;"
+    "background:#2b5797;color:#fff;text-decoration:none;font-size:1.05em}"
+    "table{border-collapse:collapse}td,th{border:1px solid #999;padding:.4em;text-align:left}"
+    ".outcome{padding:.6em;border-radius:6px}.done{background:#d7f0d7}.refused{background:#f6e0b5}"
+    ".failed{background:#f5c6c6}"
     "</style></head><body>";
 
 constexpr std::string_view kIndexHeaderBody = "<h1>Brivak Manager</h1><p>Computers:</p>\n";

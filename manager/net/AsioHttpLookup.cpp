@@ -119,6 +119,7 @@ void OnRead(const std::shared_ptr<State>& state, const std::shared_ptr<Lookup>& 
   HttpLookupResult result;
   result.outcome = Outcome::Ok;
   result.status = static_cast<int>(lookup->parser->get().result_int());
+  result.reason = std::string(lookup->parser->get().reason());
   result.body = std::move(lookup->parser->get().body());
   Finish(state, lookup, std::move(result));
 }

@@ -58,6 +58,11 @@ void DiscoveryDriver::Stop() {
   Arm();
 }
 
+void DiscoveryDriver::StopWalk() {
+  walk_.Stop();
+  Arm();
+}
+
 bool DiscoveryDriver::Busy() const {
   return discovery_.Running() || walk_.Running() || lookups_.InFlight() > 0 || lookups_.Queued() > 0;
 }

@@ -61,6 +61,8 @@ class DiscoveryDriver {
 
   // Ends the discovery and the walk and cancels every lookup (the window closes).
   void Stop();
+  // Ends the walk alone (its queries are dropped; a discovery goes on).
+  void StopWalk();
   // Something runs: a discovery, a walk or a lookup.
   bool Busy() const;
 

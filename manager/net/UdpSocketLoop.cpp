@@ -86,6 +86,12 @@ StartResult UdpSocketLoop::Open(const std::string& address, std::uint16_t port, 
     const udp::endpoint endpoint(bindAddress, port);
     state_->socket.open(udp::v4(), ec);
     if (!ec && broadcast) state_->socket.set_option(boost::asio::socket_base::broadcast(true), ec);
+    if (!ec) {
+      // Thousands of lockers answer a discovery at once: room for their datagrams while the io
+      // thread catches up (the kernel may grant less; that is no error).
+      boost::system::error_code ignored;
+      state_->socket.set_option(boost::asio::socket_base::receive_buffer_size(4 * 1024 * 1024), ignored);
+    }
     if (!ec) state_->socket.non_blocking(true, ec);
     if (!ec) state_->socket.bind(endpoint, ec);
     if (ec) {

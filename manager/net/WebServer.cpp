@@ -158,7 +158,7 @@ class Connection : public std::enable_shared_from_this<Connection> {
   static WebResponse ErrorResponse(int status, std::string text) {
     WebResponse response;
     response.status = status;
-    response.headers = {{"Content-Type", "text/plain; charset=ISO-8859-1"}, {"Cache-Control", "no-store"}};
+    response.headers = {{"Content-Type", "text/plain; charset=UTF-8"}, {"Cache-Control", "no-store"}};
     response.body = std::move(text);
     return response;
   }

@@ -1,10 +1,15 @@
 #include "manager/ui/ComputerListView.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelection>
 #include <QItemSelectionModel>
 
+#include <algorithm>
 #include <cstdlib>
+
+#include "manager/core/ComputerState.h"
+#include "manager/ui/QtText.h"
 
 namespace brivak::manager {
 
@@ -24,6 +29,12 @@ ComputerListView::ComputerListView(QWidget* parent) : QTreeView(parent), model_(
   header()->setSortIndicatorShown(false);
   connect(header(), &QHeaderView::sectionClicked, this, [this](int section) { emit columnClicked(section + 1); });
   connect(selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { OnSelectionChanged(); });
+  connect(model_, &QAbstractItemModel::rowsInserted, this,
+          [this](const QModelIndex&, int first, int last) { FilterRows(first, last); });
+  connect(model_, &QAbstractItemModel::dataChanged, this,
+          [this](const QModelIndex& from, const QModelIndex& to) { FilterRows(from.row(), to.row()); });
+  connect(model_, &QAbstractItemModel::modelReset, this, [this] { FilterRows(0, model_->rowCount() - 1); });
+  SizeColumns();
   connect(this, &QTreeView::doubleClicked, this, [this] {
     if (SelectedComputer() != nullptr) emit rowActivated();
   });
@@ -46,6 +57,34 @@ void ComputerListView::InventoryChanged() {
   ApplySelection();
   const TComputer* now = SelectedComputer();
   if ((now != nullptr ? now->id : kNoComputer) != before) emit selectionChangedByRecord();
+}
+
+void ComputerListView::SetFilter(const std::string& text) {
+  filter_ = text;
+  FilterRows(0, model_->rowCount() - 1);
+}
+
+void ComputerListView::FilterRows(int first, int last) {
+  if (inventory_ == nullptr) return;
+  for (int row = std::max(first, 0); row <= last && row < inventory_->Count(); ++row) {
+    const bool shown = filter_.empty() || MatchesFilter(*inventory_->Row(row), filter_);
+    if (isRowHidden(row, {}) == shown) setRowHidden(row, {}, !shown);
+  }
+}
+
+void ComputerListView::SizeColumns() {
+  // Measured from sample texts, not from the rows: thousands of rows are never all measured.
+  const QFontMetrics metrics(font());
+  const char* samples[kColumnCount] = {"WORKSTATION-0000", "255.255.255.255", "Unlocking", "administrator",
+                                       "23 hrs 59 min 59 sec", "999 days 23 hrs 59 min 59 sec",
+                                       "99 days 23 hrs 59 min", "3.1.0.999", "bluegeneric.html", "comment",
+                                       "001122334455", "WORKGROUP", "255.255.255.255", "AdminMode", "SysUpTime",
+                                       "100%", "100%"};
+  for (int column = 0; column < kColumnCount; ++column) {
+    const int content = metrics.horizontalAdvance(QString::fromUtf8(samples[column]));
+    const int caption = metrics.horizontalAdvance(ToQ(std::string(ColumnCaption(column + 1))));
+    setColumnWidth(column, std::max(content, caption) + (column == 0 ? 44 : 24));
+  }
 }
 
 void ComputerListView::ShowSortKey(int lastCol) {

@@ -39,6 +39,13 @@ class ComputerListView : public QTreeView {
 
   ComputerListModel* Model() { return model_; }
 
+  // The filter box: rows whose name, address and user all miss `text` are hidden (see
+  // MatchesFilter). Rows added or changed later are filtered as they come.
+  void SetFilter(const std::string& text);
+  const std::string& Filter() const { return filter_; }
+  // Columns wide enough for their longest usual content (an uptime of days, an address).
+  void SizeColumns();
+
  signals:
   // The user (or SelectComputer) changed the selection, or a refresh removed selected records.
   void selectionChangedByRecord();
@@ -50,11 +57,13 @@ class ComputerListView : public QTreeView {
  private:
   void OnSelectionChanged();
   void ApplySelection();
+  void FilterRows(int first, int last);
 
   ComputerListModel* model_;
   const TComputerList* inventory_ = nullptr;
   ComputerSelection selection_;
   bool applying_ = false;
+  std::string filter_;
 };
 
 }  // namespace brivak::manager

@@ -94,8 +94,10 @@ int RunWindow(const app::ManagerCommandLine& commandLine, int argc, char** argv)
   }
 
   std::string configRoot;
+  std::string userListCopies;  // a file per fetched user list, owner-only
   try {
     configRoot = paths.ConfigRoot();
+    userListCopies = paths.DataRoot() + "/brivak/manager/userlists";
   } catch (const std::exception& e) {
     std::cerr << "brivakmanager: " << e.what() << std::endl;
     return 1;
@@ -111,7 +113,7 @@ int RunWindow(const app::ManagerCommandLine& commandLine, int argc, char** argv)
   int code = 0;
   {
     TfrmManager window(
-        TfrmManagerDeps{registry, processes, users, programDir},
+        TfrmManagerDeps{registry, processes, users, programDir, userListCopies},
         [&](app::ManagerObservers observers, app::UiPost post) {
           return std::make_unique<app::ManagerService>(
               app::ManagerServiceDeps{clock, registry, processes, users, std::move(post), {}}, options,
@@ -143,7 +145,7 @@ int RunWindow(const app::ManagerCommandLine& commandLine, int argc, char** argv)
         char drained[16];
         while (::read(fd, drained, sizeof drained) > 0) {
         }
-        window.close();
+        window.CloseWhenIdle();
       });
     }
     code = QApplication::exec();

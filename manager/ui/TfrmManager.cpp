@@ -36,6 +36,8 @@
 #include <filesystem>
 #include <stdexcept>
 
+#include "manager/app/FolderUserListCopies.h"
+#include "manager/core/ComputerState.h"
 #include "manager/core/ManagerSettings.h"
 #include "manager/ui/ComputerListView.h"
 #include "manager/ui/LogPanelWidget.h"
@@ -95,7 +97,12 @@ TfrmManager::TfrmManager(TfrmManagerDeps deps, const ServiceFactory& makeService
   service_ = makeService(Observers(), QtUiPost(this));
   if (!service_) throw std::runtime_error("The manager's controller could not be made.");
   masterStore_ = std::make_unique<ServiceUserListStore>(deps_.users, *service_);
-  userEditor_ = std::make_unique<UserListEditor>(*masterStore_);
+  if (deps_.userListCopiesDir.empty()) {
+    userListCopies_ = std::make_unique<MemoryUserListCopies>();
+  } else {
+    userListCopies_ = std::make_unique<app::FolderUserListCopies>(deps_.userListCopiesDir);
+  }
+  userEditor_ = std::make_unique<UserListEditor>(*masterStore_, *userListCopies_);
 
   lv_ = new ComputerListView(this);
   lv_->setObjectName("lv");
@@ -128,8 +135,27 @@ TfrmManager::TfrmManager(TfrmManagerDeps deps, const ServiceFactory& makeService
   tabs_->addTab(usersPage_, tr("Users"));
   tabs_->addTab(BuildRollOutTab(), tr("Roll-Out"));
 
+  // Above the list: the summary line and the filter box.
+  auto* listPane = new QWidget(this);
+  auto* listLayout = new QVBoxLayout(listPane);
+  listLayout->setContentsMargins(4, 4, 4, 0);
+  auto* glance = new QHBoxLayout;
+  lblSummary_ = new QLabel(listPane);
+  lblSummary_->setObjectName("lblSummary");
+  edFilter_ = new QLineEdit(listPane);
+  edFilter_->setObjectName("edFilter");
+  edFilter_->setPlaceholderText(tr("Filter by name, address or user"));
+  edFilter_->setClearButtonEnabled(true);
+  edFilter_->setMinimumWidth(260);
+  lblSummary_->setText(ToQ(SummaryLine(StateCounts{})));
+  glance->addWidget(lblSummary_, 1);
+  glance->addWidget(edFilter_);
+  listLayout->addLayout(glance);
+  listLayout->addWidget(lv_, 1);
+  connect(edFilter_, &QLineEdit::textChanged, this, [this](const QString& text) { lv_->SetFilter(FromQ(text)); });
+
   auto* splitter = new QSplitter(Qt::Vertical, this);
-  splitter->addWidget(lv_);
+  splitter->addWidget(listPane);
   splitter->addWidget(tabs_);
   splitter->setStretchFactor(0, 3);
   splitter->setStretchFactor(1, 2);
@@ -154,7 +180,14 @@ TfrmManager::TfrmManager(TfrmManagerDeps deps, const ServiceFactory& makeService
   timer1_ = new QTimer(this);
   timer1_->setInterval(kThreadsTick);
   connect(timer1_, &QTimer::timeout, this, [this] {
-    if (service_) label7_->setText(QStringLiteral("Threads: %1").arg(service_->LookupsInFlight()));
+    if (!service_) return;
+    label7_->setText(QStringLiteral("Threads: %1").arg(service_->LookupsInFlight()));
+    // A range walk takes minutes: how far it got and about how long the rest takes.
+    if (service_->RangeScanRunning() || btnStopScan_->isEnabled()) {
+      const WalkProgress progress = service_->RangeScanProgress();
+      lblScanProgress_->setText(ToQ(WalkProgressText(progress)));
+      btnStopScan_->setEnabled(progress.running);
+    }
   });
 
   BuildMenus();
@@ -178,15 +211,21 @@ StartResult TfrmManager::Start() {
 app::ManagerObservers TfrmManager::Observers() {
   app::ManagerObservers observers;
   observers.inventoryChanged = [this] { OnInventoryChanged(); };
+  observers.computerUpdated = [this](const TComputer& record) { OnComputerUpdated(record); };
   observers.logChanged = [this](const app::LogChange& change) { OnLogChanged(change); };
   observers.eventReceived = [this](const std::string& line) { statusBar()->showMessage(ToQ(line)); };
   observers.commandResult = [this](const app::CommandReport& report) { OnCommandResult(report); };
-  observers.commandFinished = [this](std::uint64_t id, std::size_t failures) { OnCommandFinished(id, failures); };
+  observers.commandFinished = [this](std::uint64_t id, const OutcomeCounts& counts) { OnCommandFinished(id, counts); };
   observers.discoveryFinished = [this](bool) {
     btnScanNetwork_->setEnabled(true);
     OnInventoryChanged();
+    if (closeWhenIdle_) QTimer::singleShot(0, this, [this] { close(); });
   };
-  observers.rangeScanFinished = [this] { button1_->setEnabled(true); };
+  observers.rangeScanFinished = [this] {
+    button1_->setEnabled(true);
+    btnStopScan_->setEnabled(false);
+    if (service_) lblScanProgress_->setText(ToQ(WalkProgressText(service_->RangeScanProgress())));
+  };
   observers.webServerChanged = [this](std::uint16_t port, const std::string& error) {
     statusBar()->showMessage(port != 0 ? tr("Web server listening on port %1").arg(port)
                                        : (error.empty() ? tr("Web server stopped") : ToQ(error)));
@@ -283,6 +322,8 @@ QWidget* TfrmManager::BuildNetworkTab() {
   autoLayout->addStretch();
 
   auto* manualBox = new QGroupBox(tr("Manual Network Scan"), page);
+  manualBox_ = manualBox;
+  manualBox->installEventFilter(this);
   edStartIP_ = new QLineEdit(manualBox);
   edEndIP_ = new QLineEdit(manualBox);
   edStartIP_->setObjectName("edStartIP");
@@ -299,7 +340,12 @@ QWidget* TfrmManager::BuildNetworkTab() {
   manualLayout->addRow(tr("Start IP:"), edStartIP_);
   manualLayout->addRow(tr("End IP:"), edEndIP_);
   manualLayout->addRow(tr("Timeout (ms) :"), spinTimeout_);
-  manualLayout->addRow(button1_);
+  btnStopScan_ = Button(tr("Stop Scan"), manualBox, "btnStopScan");
+  btnStopScan_->setEnabled(false);
+  auto* scanButtons = new QHBoxLayout;
+  scanButtons->addWidget(button1_);
+  scanButtons->addWidget(btnStopScan_);
+  manualLayout->addRow(scanButtons);
 
   auto* results = new QGroupBox(tr("Results"), page);
   label7_ = new QLabel(tr("Threads: 0"), results);
@@ -309,6 +355,10 @@ QWidget* TfrmManager::BuildNetworkTab() {
   memNetScan_->setReadOnly(true);
   auto* resultsLayout = new QVBoxLayout(results);
   resultsLayout->addWidget(label7_);
+  lblScanProgress_ = new QLabel(results);
+  lblScanProgress_->setObjectName("lblScanProgress");
+  lblScanProgress_->setWordWrap(true);
+  resultsLayout->addWidget(lblScanProgress_);
   resultsLayout->addWidget(memNetScan_);
 
   auto* layout = new QHBoxLayout(page);
@@ -317,6 +367,12 @@ QWidget* TfrmManager::BuildNetworkTab() {
   layout->addWidget(results, 1);
   connect(btnScanNetwork_, &QPushButton::clicked, this, [this] { StartDiscovery(); });
   connect(button1_, &QPushButton::clicked, this, [this] { StartRangeScan(); });
+  connect(btnStopScan_, &QPushButton::clicked, this, [this] {
+    service_->StopRangeScan();
+    lblScanProgress_->setText(ToQ(WalkProgressText(service_->RangeScanProgress())));
+    btnStopScan_->setEnabled(false);
+    button1_->setEnabled(true);
+  });
   return page;
 }
 
@@ -491,7 +547,37 @@ void TfrmManager::OnInventoryChanged() {
   lv_->InventoryChanged();
   usersPage_->PopulateUserListComputers(inventory_);
   ShowSelectedInfo();
-  if (inventoryShown_) inventoryShown_(inventory_);
+  QueueInventoryShown();
+}
+
+void TfrmManager::OnComputerUpdated(const TComputer& record) {
+  // One reply, one row: the other rows, the selection and the user-list box stay as they are.
+  const int row = inventory_.IndexOf(record.id);
+  if (row < 0) {
+    lv_->Model()->BeginAppend();
+    inventory_.Put(record);
+    lv_->Model()->EndAppend();
+    usersPage_->AddComputerEntry(record);
+  } else {
+    const bool moved = inventory_.Row(row)->RemoteIP != record.RemoteIP;
+    inventory_.Put(record);
+    lv_->Model()->RowChanged(row);
+    if (moved) usersPage_->PopulateUserListComputers(inventory_);
+  }
+  const TComputer* selected = lv_->SelectedComputer();
+  if (selected != nullptr && selected->id == record.id) ShowSelectedInfo();
+  QueueInventoryShown();
+}
+
+void TfrmManager::QueueInventoryShown() {
+  if (inventoryShownQueued_) return;
+  // Coalesced: a burst of replies counts the states and writes the shown list once, after it.
+  inventoryShownQueued_ = true;
+  QTimer::singleShot(0, this, [this] {
+    inventoryShownQueued_ = false;
+    lblSummary_->setText(ToQ(SummaryLine(CountStates(inventory_))));
+    if (inventoryShown_) inventoryShown_(inventory_);
+  });
 }
 
 void TfrmManager::OnLogChanged(const app::LogChange& change) {
@@ -511,17 +597,31 @@ void TfrmManager::OnLogChanged(const app::LogChange& change) {
 void TfrmManager::OnCommandResult(const app::CommandReport& report) {
   const std::string who = report.target.computerName.empty() ? report.target.address
                                                              : report.target.computerName + " (" + report.target.address + ")";
-  statusBar()->showMessage(ToQ(report.command + " " + who + ": " + (report.ok ? "done" : report.error)));
+  statusBar()->showMessage(ToQ(report.command + " " + who + ": " + OutcomeLine(report.outcome)));
+  if (report.outcome.refusal == Refusal::None) return;
+  // The row shows the refusal until that locker's next status reply replaces its record.
+  for (int row = 0; row < inventory_.Count(); ++row) {
+    const TComputer* c = inventory_.Row(row);
+    if (c->RemoteIP != report.target.address) continue;
+    TComputer marked = *c;
+    marked.StateIndex = kStateIndexRefused;
+    inventory_.Put(marked);
+    lv_->Model()->RowChanged(row);
+  }
+  QueueInventoryShown();
 }
 
-void TfrmManager::OnCommandFinished(std::uint64_t requestId, std::size_t failures) {
+void TfrmManager::OnCommandFinished(std::uint64_t requestId, const OutcomeCounts& counts) {
   const auto found = pendingCommands_.find(requestId);
   if (found == pendingCommands_.end()) return;
   const PendingCommand pending = found->second;
   pendingCommands_.erase(found);
-  QString text = tr("%1 sent to %2 computer(s)").arg(ToQ(pending.command)).arg(pending.computers);
-  if (failures > 0) text += tr(", %1 failed (see the log)").arg(failures);
-  statusBar()->showMessage(text);
+  // A single computer keeps its own line (with the locker's text); a group gets the counts.
+  if (pending.computers == 1) return;
+  statusBar()->showMessage(tr("%1 sent to %2 computer(s): %3")
+                               .arg(ToQ(pending.command))
+                               .arg(pending.computers)
+                               .arg(ToQ(CountsText(counts))));
 }
 
 void TfrmManager::OnSelectionChanged() {
@@ -689,6 +789,7 @@ void TfrmManager::StartRangeScan() {
     return;
   }
   button1_->setEnabled(false);  // until the walk ends
+  btnStopScan_->setEnabled(service_->RangeScanRunning());
   QStringList plan;
   const int shown = std::min<int>(static_cast<int>(result.planLines.size()), kPlanLinesShown + 3);
   for (int i = 0; i < shown; ++i) plan << ToQ(result.planLines[static_cast<std::size_t>(i)]);
@@ -724,7 +825,24 @@ void TfrmManager::ReviewFiles() {
   if (QDir(folder).exists()) QDesktopServices::openUrl(QUrl::fromLocalFile(folder));
 }
 
+bool TfrmManager::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == manualBox_ && event->type() == QEvent::MouseButtonPress) SetLogPanelHeight(kLogPanelScanHeight);
+  return QMainWindow::eventFilter(watched, event);
+}
+
+int TfrmManager::LogPanelHeight() const { return panStatus_->maximumHeight(); }  // the fixed height
+
+void TfrmManager::CloseWhenIdle() {
+  closeWhenIdle_ = true;
+  close();
+}
+
 void TfrmManager::closeEvent(QCloseEvent* event) {
+  if (service_ && !service_->Stopped() && service_->DiscoveryRunning()) {
+    event->ignore();
+    statusBar()->showMessage(tr("A network discovery is running: the window can be closed when it has ended."));
+    return;
+  }
   // The controller cancels its discovery, lookups, commands and web requests; nothing waits for a
   // locker. The settings (and the sort key) are saved first.
   if (service_ && !service_->Stopped()) service_->SaveSettings();

@@ -55,6 +55,8 @@ struct TfrmManagerDeps {
   platform::Processes& processes;      // starts the locker ("Launch Brivak")
   const UserList& users;               // the master copy shown on the "Users" tab
   std::string programDir;              // ends in "/": the help page
+  // Where each fetched copy of a locker's user list is kept (a file per fetch); empty: in memory.
+  std::string userListCopiesDir = {};
 };
 
 class TfrmManager : public QMainWindow {
@@ -82,6 +84,8 @@ class TfrmManager : public QMainWindow {
   QTabWidget* Tabs() const { return tabs_; }
   QPushButton* tbLock() const { return tbLock_; }
   QLabel* Label7() const { return label7_; }
+  QLabel* Summary() const { return lblSummary_; }
+  QLineEdit* FilterBox() const { return edFilter_; }
 
   // Called with the list as shown, after every change (the status file of unattended runs).
   void SetInventoryShown(std::function<void(const TComputerList&)> shown) { inventoryShown_ = std::move(shown); }
@@ -92,9 +96,16 @@ class TfrmManager : public QMainWindow {
   void WakeUpSelected();
   void RemoteDesktopSelected(RemoteDesktopMode mode);
   void SaveAndApply();
+  // A stop request from outside (SIGTERM): closes now, or as soon as a running discovery ends.
+  void CloseWhenIdle();
+  // The "Manual Network Scan" box (a click on it sets the log panel to 160 pixels).
+  QWidget* ManualScanBox() const { return manualBox_; }
+  int LogPanelHeight() const;
 
  protected:
+  // Refused while a UDP discovery runs (`canCloseForm`), with a message in the status bar.
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void changeEvent(QEvent* event) override;
 
  private:
@@ -109,7 +120,9 @@ class TfrmManager : public QMainWindow {
   void OnInventoryChanged();
   void OnLogChanged(const app::LogChange& change);
   void OnCommandResult(const app::CommandReport& report);
-  void OnCommandFinished(std::uint64_t requestId, std::size_t failures);
+  void OnComputerUpdated(const TComputer& record);
+  void QueueInventoryShown();
+  void OnCommandFinished(std::uint64_t requestId, const OutcomeCounts& counts);
   void OnSelectionChanged();
   void ShowSelectedInfo();
   void LoadSettingsIntoControls();
@@ -129,6 +142,7 @@ class TfrmManager : public QMainWindow {
   TfrmManagerDeps deps_;
   std::unique_ptr<app::ManagerService> service_;
   std::unique_ptr<UserListStore> masterStore_;
+  std::unique_ptr<UserListCopies> userListCopies_;
   std::unique_ptr<UserListEditor> userEditor_;
   TComputerList inventory_;
   std::function<void(const TComputerList&)> inventoryShown_;
@@ -145,6 +159,13 @@ class TfrmManager : public QMainWindow {
   QTabWidget* tabs_ = nullptr;
   LogPanelWidget* memo1_ = nullptr;
   QWidget* panStatus_ = nullptr;
+  QWidget* manualBox_ = nullptr;
+  QPushButton* btnStopScan_ = nullptr;
+  QLabel* lblSummary_ = nullptr;
+  QLineEdit* edFilter_ = nullptr;
+  QLabel* lblScanProgress_ = nullptr;
+  bool closeWhenIdle_ = false;
+  bool inventoryShownQueued_ = false;
   QToolButton* tbMinStatus_ = nullptr;
   bool logPanelLarge_ = true;
   UserListPage* usersPage_ = nullptr;

@@ -76,6 +76,10 @@ void UserListPage::PopulateUserListComputers(const TComputerList& inventory) {
   cboUserListComputer_->setCurrentIndex(again);
 }
 
+void UserListPage::AddComputerEntry(const TComputer& computer) {
+  cboUserListComputer_->addItem(ToQ(UserListComputerEntry(computer.ComputerName, computer.RemoteIP)));
+}
+
 void UserListPage::LoadUserList() {
   pendingHost_.clear();
   editor_.ShowMaster();
@@ -153,7 +157,7 @@ void UserListPage::ShowRows() {
       break;
     case UserListEditor::View::Computer:
       lblShownList_->setText(ToQ("Copy of the user list of " + editor_.ComputerHost() +
-                                 " (kept here only; it is not sent back)"));
+                                 " (kept in this manager's folder; it is not sent back)"));
       break;
     case UserListEditor::View::None:
       lblShownList_->setText(tr("No user list shown"));
@@ -177,9 +181,13 @@ bool UserListPage::Report(const EditOutcome& outcome, const QString& done) {
 }
 
 void UserListPage::AddClicked() {
+  // The dialog pumps events: a fetch may complete meanwhile; the edit stays on this list.
+  const UserListEditor::Target target = editor_.CurrentTarget();
   TfrmEditUser dialog(true, this);
   if (dialog.exec() == QDialog::Accepted) {
-    AddUser(dialog.UserName(), dialog.NewPassword().value_or(std::string()), dialog.Level());
+    Report(editor_.Add(target, dialog.UserName(), dialog.NewPassword().value_or(std::string()), dialog.Level()),
+           ToQ("User " + dialog.UserName() + " saved."));
+    ShowRows();
   }
   usersLv_->setFocus();
 }
@@ -188,10 +196,13 @@ void UserListPage::EditClicked() {
   const std::string name = SelectedUser();
   if (name.empty()) return;
   const QTreeWidgetItem* item = usersLv_->currentItem();
+  const UserListEditor::Target target = editor_.CurrentTarget();
   TfrmEditUser dialog(false, this);
   dialog.SetUser(name, PermissionsToInt(FromQ(item->text(2))));
   if (dialog.exec() == QDialog::Accepted) {
-    EditUser(name, dialog.UserName(), dialog.NewPassword(), dialog.Level());
+    Report(editor_.Edit(target, name, dialog.UserName(), dialog.NewPassword(), dialog.Level()),
+           ToQ("User " + dialog.UserName() + " saved."));
+    ShowRows();
   }
   usersLv_->setFocus();
 }

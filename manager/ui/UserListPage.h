@@ -36,6 +36,8 @@ class UserListPage : public QWidget {
 
   // `PopulateUserListComputers`: one entry per record, ComputerName + "(" + RemoteIP + ")".
   void PopulateUserListComputers(const TComputerList& inventory);
+  // One record joined the inventory: its entry is added at the end.
+  void AddComputerEntry(const TComputer& computer);
 
   // "Refresh" (`LoadUserList`): shows the master copy.
   void LoadUserList();

@@ -22,20 +22,30 @@ def sim_name(i):
     return f"SIM-{i:04d}"
 
 
-def status_record(i):
+def mixed_status(i):
+    """A mix of states for pictures of the list: locked, unlocked, and now and then no status."""
+    return ("Locked", "Unlocked", "Unlocked", "Locked", "Unlocked", "Unlocked", "")[i % 7]
+
+
+def status_record(i, status="Unlocked"):
     fields = [("computername", sim_name(i)), ("internalip", sim_address(i)), ("mac", f"0011223344{i % 256:02X}"),
-              ("group", "SIMGROUP"), ("status", "Unlocked"), ("idletime", "5"), ("uptime", "3600"),
-              ("currentuser", "user"), ("brivakversion", "3.0"), ("comments", ""), ("masterip", "127.0.0.1"),
+              ("group", "SIMGROUP"), ("status", status), ("idletime", str(5 + 37 * i)),
+              ("uptime", str(3600 + 86400 * (i % 40) + 17 * i)),
+              ("currentuser", f"user{i % 13}"), ("brivakversion", "3.0"), ("comments", ""), ("masterip", "127.0.0.1"),
               ("layout", "default.slf"), ("rdp", "0"), ("cpu", "3"), ("ram", "40"), ("locktime", "0")]
     return "\r".join(f"<{tag}>{value}</{tag}>" for tag, value in fields)
 
 
 class LockerSimulator:
-    """Starts `count` simulated lockers on a thread of its own; use as a context manager."""
+    """Starts `count` simulated lockers on a thread of its own; use as a context manager.
+    `hanging` more lockers (the addresses after them) answer the discovery and accept the
+    connection of a status query, but never answer it. `status(i)` is the i-th locker's status."""
 
-    def __init__(self, count):
+    def __init__(self, count, hanging=0, status=lambda i: "Unlocked"):
         self.count = count
-        self.addresses = [sim_address(i) for i in range(count)]
+        self.hanging = hanging
+        self.status = status
+        self.addresses = [sim_address(i) for i in range(count + hanging)]
         self.queries = 0
         self._loop = asyncio.new_event_loop()
         self._ready = threading.Event()
@@ -96,7 +106,16 @@ class LockerSimulator:
             server.close()
 
     def _handler(self, i):
-        body = status_record(i).encode("latin-1")
+        body = status_record(i, self.status(i)).encode("latin-1")
+        if i >= self.count:
+            async def hang(reader, writer):
+                try:
+                    await reader.read()  # until the manager gives up and closes
+                except ConnectionError:
+                    pass
+                finally:
+                    writer.close()
+            return hang
 
         async def handle(reader, writer):
             try:

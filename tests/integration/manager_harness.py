@@ -30,10 +30,12 @@ def write_manager_accounts(root, password, user=MANAGER_USER):
 
 
 class HeadlessManager:
-    def __init__(self, password, settings=None, extra_args=()):
+    def __init__(self, password, settings=None, extra_args=(), home=None):
+        """`home`: a HOME of an earlier run to use again (its registry.ini is kept)."""
         self.root = tempfile.mkdtemp(prefix="brivak-mgr-")
-        self.home = os.path.join(self.root, "home")
-        os.makedirs(self.home)
+        self.home = home or os.path.join(self.root, "home")
+        os.makedirs(self.home, exist_ok=True)
+        self.registry = os.path.join(self.home, ".config", "brivak", "registry.ini")
         self.userlist, self.login = write_manager_accounts(self.root, password)
         self.status_path = os.path.join(self.root, "computers.txt")
         self.out_path = os.path.join(self.root, "manager-out.txt")

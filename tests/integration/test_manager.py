@@ -35,7 +35,7 @@ class ManagerWithRealLockerTest(unittest.TestCase):
         self.assertIn("UDP Broadcast..", manager.lines())
 
         manager.send(f"lock {name}")
-        manager.wait_output(f"RESULT lock {LOOPBACK} OK")
+        manager.wait_output(f"RESULT lock {LOOPBACK} DONE locked")
         manager.send("discover")
         manager.wait_computers(lambda c: c.get(name, ("", ""))[1] == "Locked", what="status Locked")
 
@@ -50,7 +50,7 @@ class ManagerWithRealLockerTest(unittest.TestCase):
                             for line in manager.lines()), manager.output())
 
         manager.send(f"unlock {name}")
-        manager.wait_output(f"RESULT unlock {LOOPBACK} OK")
+        manager.wait_output(f"RESULT unlock {LOOPBACK} DONE unlocking")
         manager.send("discover")
         manager.wait_computers(lambda c: c.get(name, ("", ""))[1] == "Unlocked", what="status Unlocked")
 

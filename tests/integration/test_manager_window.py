@@ -10,7 +10,7 @@ import unittest
 
 from desktop import Xvfb, parse_ppm
 from harness import wait_for
-from locker_sim import LockerSimulator, sim_name
+from locker_sim import LockerSimulator, mixed_status, sim_name
 from manager_harness import write_manager_accounts
 
 WIDTH, HEIGHT = 1280, 800
@@ -37,17 +37,23 @@ class ManagerWindowTest(unittest.TestCase):
         self.x.start()
         self.x.run("xsetroot", "-solid", "#506070", timeout=30)
 
-    def start_window(self, password="window-pass"):
+    def start_window(self, password="window-pass", registry_text=None, settings=None):
         # A HOME, a user list and a login file of its own, as the headless tests have.
         root = tempfile.mkdtemp(prefix="brivak-mgrwin-")
         self.addCleanup(shutil.rmtree, root, True)
         home = os.path.join(root, "home")
         os.makedirs(home)
+        self.registry = os.path.join(home, ".config", "brivak", "registry.ini")
+        if registry_text is not None:
+            os.makedirs(os.path.dirname(self.registry), mode=0o700)
+            fd = os.open(self.registry, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, 0o600)
+            with os.fdopen(fd, "w", encoding="utf-8", newline="") as f:
+                f.write(registry_text)
         userlist, login = write_manager_accounts(root, password)
         self.status_path = os.path.join(root, "computers.txt")
         self.out_path = os.path.join(root, "out.txt")
         settings = {"broadcastip": "127.255.255.255", "wolip": "127.0.0.1", "startip": "127.0.0.1",
-                    "endip": "127.0.0.1", "udptimeout": "500", "autorefresh": "0"}
+                    "endip": "127.0.0.1", "udptimeout": "500", "autorefresh": "0", **(settings or {})}
         args = [os.environ["BRIVAKMANAGER"], "-login", login, "-userlist", userlist, "-statusfile", self.status_path,
                 "-localip", "127.0.0.1", "-eventport", "0"]
         for key, value in settings.items():
@@ -100,7 +106,7 @@ class ManagerWindowTest(unittest.TestCase):
             if shutil.which("xdotool"):
                 # Selecting the first row asks that locker for its layouts and its month of logs.
                 before = sim.queries
-                self.x.run("xdotool", "mousemove", "40", "74", "click", "1", timeout=30)
+                self.x.run("xdotool", "mousemove", "40", "107", "click", "1", timeout=30)
                 wait_for(lambda: sim.queries >= before + 2 or proc.poll() is not None, 20,
                          what="the selected locker's layout and log requests")
                 self.assertIsNone(proc.poll())
@@ -109,6 +115,53 @@ class ManagerWindowTest(unittest.TestCase):
             code = proc.wait(timeout=20)
             with open(self.out_path, encoding="utf-8", errors="replace") as out:
                 self.assertEqual(code, 0, out.read()[-3000:])
+
+    def test_two_hundred_lockers_in_mixed_states_at_a_glance(self):
+        count = 200
+        names = {sim_name(i) for i in range(count)}
+        with LockerSimulator(count, status=mixed_status):
+            proc = self.start_window()
+            wait_for(lambda: names <= self.listed() or proc.poll() is not None, 60, what="200 listed lockers")
+            self.assertIsNone(proc.poll())
+            previous = [b""]
+
+            def steady():
+                now = shot(self.x)
+                same = now == previous[0]
+                previous[0] = now
+                return same
+            wait_for(steady, 20, interval=0.3, what="a steady screen")
+            path = os.path.join(build_dir(), "screenshots", "manager-window-200.png")
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            shot(self.x, path)
+            # The rows' state colours: the light red of locked rows and the light green of unlocked.
+            width, height, pixels = parse_ppm(previous[0])
+            colours = {bytes(pixels[i:i + 3]) for i in range(0, len(pixels), 3 * 7)}
+            self.assertIn(bytes((0xfa, 0xdb, 0xd8)), colours)
+            self.assertIn(bytes((0xdf, 0xf5, 0xe6)), colours)
+            proc.send_signal(signal.SIGTERM)
+            self.assertEqual(proc.wait(timeout=20), 0)
+
+    def test_set_values_are_not_saved_when_the_window_closes(self):
+        stored = {"startip": "127.0.0.1", "endip": "127.0.0.1", "scantimeout": "2000", "udptimeout": "777",
+                  "httptimeout": "4000", "refreshtime": "30000", "autorefresh": "0", "hideupdate": "1",
+                  "enablewebserver": "0", "trayminimize": "0", "lastCol": "-1", "webserverport": "888",
+                  "broadcastip": "127.0.0.1", "wolip": "127.0.0.1", "wolport": "2050"}
+        text = "[Software\\Morvane\\Brivak Manager\\settings]\r\n" + "".join(
+            f"{k}={v}\r\n" for k, v in stored.items())
+        with LockerSimulator(2):
+            # udptimeout, broadcastip and refreshtime differ from the stored values for this run.
+            proc = self.start_window(registry_text=text, settings={"refreshtime": "12345"})
+            wait_for(lambda: {sim_name(0), sim_name(1)} <= self.listed() or proc.poll() is not None, 60,
+                     what="the listed lockers")
+            self.assertIsNone(proc.poll())
+            proc.send_signal(signal.SIGTERM)  # closes the window, which saves the settings
+            self.assertEqual(proc.wait(timeout=20), 0)
+        with open(self.registry, encoding="utf-8", newline="") as f:
+            after = f.read()
+        values = dict(line.split("=", 1) for line in after.split("\r\n") if "=" in line)
+        self.assertEqual(values, stored)
+        self.assertEqual(after, text)
 
 
 if __name__ == "__main__":

@@ -34,10 +34,10 @@ def screenshot_path(name):
     return os.path.join(folder, f"web-{name}.png")
 
 
-def drive(action, base, name=None, screenshot=None):
+def drive(action, base, name=None, screenshot=None, caption=None):
     """One browser run of web_driver.js; returns its JSON outcome, failing on a driver error."""
     config = {"base": base, "user": USER, "password": PASSWORD, "action": action, "name": name,
-              "screenshot": screenshot_path(screenshot) if screenshot else None}
+              "caption": caption, "screenshot": screenshot_path(screenshot) if screenshot else None}
     proc = subprocess.run(["node", os.path.join(HERE, "web_driver.js"), json.dumps(config)],
                           cwd=HERE, capture_output=True, timeout=DRIVER_LIMIT, stdin=subprocess.DEVNULL)
     lines = proc.stdout.decode("utf-8", "replace").strip().splitlines()
@@ -146,6 +146,9 @@ class SimulatedLocker:
                   ("locktime", "0")]
         return "\r".join(f"<{tag}>{value}</{tag}>" for tag, value in fields)
 
+    def commands(self):
+        return [t.split("?", 1)[0] for t in self.targets if not t.startswith("/query")]
+
     def _serve_udp(self):
         serve_until(self.stopping, lambda: self.udp.recvfrom(8192), self._answer_datagram)
 
@@ -171,9 +174,15 @@ class SimulatedLocker:
                 return
             target = data.split(b" ", 2)[1].decode("latin-1") if data.count(b" ") >= 2 else ""
             self.targets.append(target)
-            text = self.record() if target.startswith("/query") else "locked"
-            body = f"<HTML><BODY><B>200 {text}</B></BODY></HTML>\r\n".encode("utf-8")
-            head = f"HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: {len(body)}\r\n\r\n"
+            # The locker's own replies: a page, or the status line's text alone.
+            word = target.split("?", 1)[0]
+            page, status_text = {"/standby": ("Standing by..", "OK"), "/hibernate": ("Hibernating...", "OK"),
+                                 "/runupdatescript": (None, "Script was run."),
+                                 "/unlock": ("unlocking", "OK")}.get(word, ("locked", "OK"))
+            if word == "/query":
+                page = self.record()
+            body = f"<HTML><BODY><B>200 {page}</B></BODY></HTML>\r\n".encode("utf-8") if page else b""
+            head = f"HTTP/1.1 200 {status_text}\r\nConnection: close\r\nContent-Length: {len(body)}\r\n\r\n"
             try:
                 conn.sendall(head.encode("latin-1") + body)
             except OSError:
@@ -267,6 +276,49 @@ class WebMarkupNameTest(unittest.TestCase):
         self.assertIn("Your lock request has been sent.", locked["text"])
         wait_for(lambda: any(t.startswith("/lock") for t in self.locker.targets), 10,
                  what="the lock command at the simulated locker")
+
+
+class WebUtf8PhoneAndCommandsTest(unittest.TestCase):
+    NAME = "Büro-Rechner ☕ Ærø"
+
+    def setUp(self):
+        wait_ports_free()
+        self.locker = SimulatedLocker(SIM_ADDRESS, self.NAME)
+        self.addCleanup(self.locker.close)
+        self.manager = Manager(broadcast=SIM_ADDRESS)
+        self.addCleanup(self.manager.close)
+
+    def test_utf8_name_phone_sized_pages_and_the_other_commands(self):
+        base = self.manager.web_base()
+        self.assertEqual(self.manager.wait_listed(SIM_ADDRESS)[0], self.NAME)
+
+        index = drive("index", base, screenshot="utf8-index")
+        self.assertEqual([link["text"] for link in index["links"]], [self.NAME], index)
+        page = drive("view", base, name=self.NAME, screenshot="utf8-computer")
+        self.assertEqual(page["status"], 200, page)
+        self.assertEqual(page["heading"], {"text": self.NAME, "elementChildren": 0}, page)
+
+        # The three routes the lock test does not drive, each with the locker's own answer.
+        for caption, route, answer in [("Stand by", "/standby", "done: Standing by.."),
+                                       ("Hibernate", "/hibernate", "done: Hibernating..."),
+                                       ("Run update script", "/runupdatescript", "done: Script was run.")]:
+            sent = drive("command", base, name=self.NAME, caption=caption)
+            self.assertEqual(sent["status"], 200, sent)
+            self.assertIn(f"{self.NAME}: {answer}", sent["text"])
+            wait_for(lambda: route in self.locker.commands(), 10, what=f"{route} at the simulated locker")
+        self.assertIn("has been sent.", sent["text"])
+
+        phone = drive("phone", base, name=self.NAME, screenshot="phone")
+        for where in ("index", "view"):
+            facts = phone[where]
+            self.assertEqual(facts["width"], 390, facts)
+            self.assertLessEqual(facts["scrollWidth"], 390, f"{where} overflows: {facts}")
+            self.assertTrue(facts["buttons"], facts)
+            for button in facts["buttons"]:
+                self.assertGreaterEqual(button["height"], 44, f"{where}: {button}")
+                self.assertLessEqual(button["right"], 390, f"{where}: {button}")
+        self.assertEqual(phone["heading"], {"text": self.NAME, "elementChildren": 0}, phone)
+        drive("view", base, name=self.NAME, screenshot="desktop-computer")
 
 
 if __name__ == "__main__":

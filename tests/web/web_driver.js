@@ -8,6 +8,9 @@
 //   index         /manager with the credentials: status, the computer links
 //   view          index, then a click on the link named `name`: status, the page's heading
 //   lock|unlock   view, then a click on "Lock"/"Unlock": status, the page text
+//   command       view, then a click on the button captioned `caption`: status, the page text
+//   phone         index and view at 390x844: the buttons' heights and whether anything is wider
+//                 than the screen
 //   crosssite     a page of another origin links to /lock/computer?`name`; the click's status
 // Every wait is bounded; the whole run is cut off after kRunLimitMs. Loopback addresses only.
 'use strict';
@@ -66,8 +69,8 @@ async function run(config) {
     timeout: kStepTimeoutMs });
   try {
     const withCredentials = config.action !== 'unauthorized';
-    const context = await browser.newContext(withCredentials
-      ? { httpCredentials: { username: config.user, password: config.password } } : {});
+    const context = await browser.newContext(Object.assign({ viewport: { width: 1280, height: 800 } },
+      withCredentials ? { httpCredentials: { username: config.user, password: config.password } } : {}));
     // Nothing leaves the loopback: any other request is aborted.
     await context.route('**/*', (route) => {
       const url = route.request().url();
@@ -112,6 +115,34 @@ async function run(config) {
         const link = page.getByRole('link', { name: caption, exact: true });
         const [response] = await Promise.all([page.waitForNavigation(), link.click()]);
         result = await pageFacts(page, response);
+        break;
+      }
+      case 'command': {
+        const view = await openComputer(page, config.base, config.name);
+        if (view.status() !== 200) throw new Error('computer page status ' + view.status());
+        const link = page.getByRole('link', { name: config.caption, exact: true });
+        const [response] = await Promise.all([page.waitForNavigation(), link.click()]);
+        result = await pageFacts(page, response);
+        break;
+      }
+      case 'phone': {
+        await page.setViewportSize({ width: 390, height: 844 });
+        const measure = () => page.evaluate(() => ({
+          width: window.innerWidth,
+          scrollWidth: document.documentElement.scrollWidth,
+          buttons: Array.from(document.querySelectorAll('a')).map((a) => {
+            const r = a.getBoundingClientRect();
+            return { text: a.textContent, height: r.height, right: r.right };
+          }),
+        }));
+        const index = await openIndex(page, config.base);
+        const indexFacts = await measure();
+        if (config.screenshot) await page.screenshot({ path: config.screenshot.replace('.png', '-index.png'), fullPage: true });
+        const view = await openComputer(page, config.base, config.name);
+        result = await pageFacts(page, view);
+        result.indexStatus = index.status();
+        result.index = indexFacts;
+        result.view = await measure();
         break;
       }
       case 'crosssite': {

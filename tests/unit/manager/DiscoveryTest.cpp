@@ -193,20 +193,24 @@ TEST_F(DiscoveryTest, AHangingQueryIsAbandonedAfterItsTimeOuts) {
   EXPECT_TRUE(sink.replies.empty());
 }
 
-TEST_F(DiscoveryTest, TheRunIsBoundedInTimeAndCount) {
-  settings.maxAnswers = 3;
+// Thousands of answers are all kept (each address once); the queries still run 20 at a time,
+// and the run is bounded in time.
+TEST_F(DiscoveryTest, EveryAnswerIsKeptAndTheRunIsBoundedInTime) {
   settings.maxDuration = std::chrono::milliseconds(5000);
   discovery.Start(settings);
-  for (int i = 1; i <= 10; ++i) discovery.OnDatagram("127.0.2." + std::to_string(i), "1");
-  EXPECT_EQ(discovery.Answered().size(), 3u);
+  for (int i = 0; i < 6000; ++i) {
+    discovery.OnDatagram("127.1." + std::to_string(i / 250) + "." + std::to_string(i % 250 + 1), "1");
+  }
+  discovery.OnDatagram("127.1.0.1", "1");  // again: kept once
+  EXPECT_EQ(discovery.Answered().size(), 6000u);
   clock.Advance(1000);
   discovery.Tick();
-  EXPECT_EQ(http.InFlight(), 3u);
+  EXPECT_EQ(http.InFlight(), 20u);
   clock.Advance(4000);
   discovery.Tick();
   EXPECT_FALSE(discovery.Running());
   EXPECT_EQ(listener.finished, std::vector<bool>{false});
-  EXPECT_EQ(http.Cancelled().size(), 3u);
+  EXPECT_EQ(http.Cancelled().size(), 20u);
   EXPECT_EQ(lookups.InFlight(), 0u);
 }
 

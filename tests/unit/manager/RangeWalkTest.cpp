@@ -150,5 +150,39 @@ TEST_F(RangeWalkTest, OneWalkAtATimeAndStopEndsIt) {
   EXPECT_EQ(finished, 0);
 }
 
+// A /16 at the 10 ms pace: the progress counts what ended, the time left never undercuts the
+// pacing, and Stop ends the walk at once with at most 20 queries out.
+TEST_F(RangeWalkTest, ProgressAndTimeLeftOfASlashSixteenAndStopAtOnce) {
+  RangeWalkSettings s = Range("127.5.0.0", "127.5.255.255");
+  s.pace = std::chrono::milliseconds(10);
+  ASSERT_TRUE(walk.Start(s).started);
+  WalkProgress p = walk.Progress();
+  EXPECT_TRUE(p.running);
+  EXPECT_EQ(p.total, 65536u);
+  EXPECT_EQ(p.started, 1u);
+  EXPECT_GE(p.msLeft, 655340);  // 65535 more starts, 10 ms apart: 10 min 55 sec
+  for (int i = 0; i < 100; ++i) {
+    clock.Advance(10);
+    walk.Tick();
+    if (http.Running().size() == 20) CompleteOne();
+    EXPECT_LE(http.Running().size(), 20u);
+  }
+  p = walk.Progress();
+  EXPECT_EQ(p.started, 101u);
+  EXPECT_EQ(p.handled + p.inFlight, p.started);
+  EXPECT_LE(p.inFlight, 20u);
+  EXPECT_GE(p.msLeft, (65536 - 101) * 10);
+  EXPECT_EQ(WalkProgressText(p).rfind("Scanned " + std::to_string(p.handled) + " of 65536 addresses, ", 0), 0u)
+      << WalkProgressText(p);
+  EXPECT_NE(WalkProgressText(p).find(" min "), std::string::npos) << WalkProgressText(p);
+  walk.Stop();
+  EXPECT_FALSE(walk.Running());
+  EXPECT_EQ(lookups.InFlight(), 0u);
+  clock.Advance(1000);
+  walk.Tick();
+  EXPECT_EQ(walk.Progress().started, 101u);  // nothing more starts
+  EXPECT_EQ(finished, 0);
+}
+
 }  // namespace
 }  // namespace brivak::manager

@@ -126,6 +126,77 @@ TEST(RemoteUserListTest, AComputerCopyMayLoseItsAdminsButTheMasterIsUntouched) {
   EXPECT_EQ(master.saves, 0);
 }
 
+// Delete erases from the list shown: looking at a locker's copy never costs the master a user.
+TEST(RemoteUserListTest, DeleteRemovesTheUserFromTheListShownOnly) {
+  MemoryStore master;
+  master.doc = List("[ann]\r\nPassword=h1\r\nPermissions=2\r\n[bob]\r\nPassword=h2\r\nPermissions=1\r\n");
+  UserListEditor editor(master);
+  ASSERT_TRUE(editor.ShowFetched("127.0.0.2", FetchResult<IniDocument>::Ok(List("[bob]\r\nPermissions=1\r\n[cy]\r\n"))).ok);
+  ASSERT_TRUE(editor.Delete("bob").ok);
+  EXPECT_EQ(Names(editor.Rows()), std::vector<std::string>{"cy"});
+  EXPECT_TRUE(master.doc.SectionExists("bob"));
+  editor.ShowMaster();
+  ASSERT_TRUE(editor.Delete("bob").ok);
+  EXPECT_EQ(Names(editor.Rows()), std::vector<std::string>{"ann"});
+}
+
+// Each fetch is a copy of its own: the edits of the first copy are still there after the next.
+class RecordingCopies : public UserListCopies {
+ public:
+  std::unique_ptr<UserListStore> NewCopy(std::string_view host) override {
+    if (fail) throw std::runtime_error("no room");
+    hosts.emplace_back(host);
+    auto store = std::make_unique<MemoryStore>();
+    stores.push_back(store.get());
+    return store;
+  }
+  std::vector<std::string> hosts;
+  std::vector<MemoryStore*> stores;
+  bool fail = false;
+};
+
+TEST(RemoteUserListTest, EachFetchIsKeptAsACopyOfItsOwnAndItsEditsOutliveTheNextFetch) {
+  MemoryStore master;
+  RecordingCopies copies;
+  UserListEditor editor(master, copies);
+  ASSERT_TRUE(editor.ShowFetched("127.0.0.2", FetchResult<IniDocument>::Ok(List("[bob]\r\nPermissions=1\r\n"))).ok);
+  ASSERT_TRUE(editor.Add("cy", "secret", kLevelUnlock).ok);
+  ASSERT_TRUE(editor.ShowFetched("127.0.0.2", FetchResult<IniDocument>::Ok(List("[bob]\r\nPermissions=1\r\n"))).ok);
+  ASSERT_EQ(copies.stores.size(), 2u);
+  EXPECT_EQ(copies.hosts, (std::vector<std::string>{"127.0.0.2", "127.0.0.2"}));
+  EXPECT_EQ(copies.stores[0]->doc.SectionNames(), (std::vector<std::string>{"bob", "cy"}));
+  EXPECT_EQ(copies.stores[1]->doc.SectionNames(), std::vector<std::string>{"bob"});
+  EXPECT_EQ(Names(editor.Rows()), std::vector<std::string>{"bob"});
+
+  copies.fail = true;  // a copy that cannot be kept is not shown
+  const EditOutcome failed =
+      editor.ShowFetched("127.0.0.3", FetchResult<IniDocument>::Ok(List("[zed]\r\n")));
+  EXPECT_FALSE(failed.ok);
+  EXPECT_EQ(failed.error, "The fetched list could not be kept: no room");
+  EXPECT_EQ(editor.ComputerHost(), "127.0.0.2");
+}
+
+// An edit started on one list (the dialog opened) goes to that list, whatever is shown when it ends.
+TEST(RemoteUserListTest, AnEditGoesToTheListItWasStartedOnEvenWhenAFetchCameMeanwhile) {
+  MemoryStore master;
+  master.doc = List("[ann]\r\nPassword=h1\r\nPermissions=2\r\n");
+  RecordingCopies copies;
+  UserListEditor editor(master, copies);
+  editor.ShowMaster();
+  const UserListEditor::Target onMaster = editor.CurrentTarget();
+  ASSERT_TRUE(editor.ShowFetched("127.0.0.2", FetchResult<IniDocument>::Ok(List("[bob]\r\n"))).ok);
+  ASSERT_TRUE(editor.Add(onMaster, "dan", "secret", kLevelUnlock).ok);
+  EXPECT_TRUE(master.doc.SectionExists("dan"));
+  EXPECT_FALSE(copies.stores[0]->doc.SectionExists("dan"));
+
+  const UserListEditor::Target onCopy = editor.CurrentTarget();
+  ASSERT_TRUE(editor.ShowFetched("127.0.0.3", FetchResult<IniDocument>::Ok(List("[bob]\r\n"))).ok);
+  ASSERT_TRUE(editor.Delete(onCopy, "bob").ok);
+  EXPECT_FALSE(copies.stores[0]->doc.SectionExists("bob"));
+  EXPECT_TRUE(copies.stores[1]->doc.SectionExists("bob"));
+  EXPECT_EQ(Names(editor.Rows()), std::vector<std::string>{"bob"});  // the list shown is the latest
+}
+
 TEST(RemoteUserListTest, EditWithoutPasswordKeepsTheHashAlsoWhenRenamed) {
   MemoryStore master;
   master.doc = List("[ann]\r\nPassword=h1\r\nPermissions=2\r\n[bob]\r\nPassword=h2\r\nPermissions=1\r\n[cy]\r\nPassword=h3\r\nPermissions=0\r\n");

@@ -60,7 +60,7 @@ class FakePort : public WebManagerPort {
   std::vector<std::string> trace() const { std::lock_guard<std::mutex> g(mutex_); return trace_; }
 
   bool hideUpdate_ = true;
-  WebCommandResult commandResult_{true, ""};
+  WebCommandResult commandResult_{Outcome::Done, "locked"};
 
  private:
   mutable std::mutex mutex_;
@@ -154,7 +154,7 @@ TEST_F(WebInterfaceTest, IndexListsOneLinkPerComputerInInventoryOrder) {
   for (const char* target : {"/manager", "/sm"}) {
     const WebResponse response = web_.Handle(Request(target));
     EXPECT_EQ(response.status, 200);
-    EXPECT_EQ(Header(response, "Content-Type"), "text/html; charset=ISO-8859-1");
+    EXPECT_EQ(Header(response, "Content-Type"), "text/html; charset=UTF-8");
     EXPECT_EQ(response.body,
               "<!doctype html>HEAD|"
               "<a href=\"/view/computer?PC1\">PC1</a><br>"
@@ -199,9 +199,21 @@ TEST_F(WebInterfaceTest, CommandRoutesSendToTheRecordsAddress) {
     WebInterface web(port, templates_, UserListCredentialCheck(users_), {"127.0.0.1", "MGR"});
     const WebResponse response = web.Handle(Request(c.target));
     EXPECT_EQ(response.status, 200) << c.target;
-    EXPECT_EQ(response.body, std::string("<!doctype html>") + c.page) << c.target;
+    const std::string name = c.sent.remoteIP == "127.0.0.11" ? "PC1" : "PC2";
+    EXPECT_EQ(response.body, std::string("<!doctype html>") + c.page + "<p class=\"outcome done\">" + name +
+                                 ": done: locked</p>")
+        << c.target;
     EXPECT_EQ(port.sent(), std::vector<FakePort::Sent>{c.sent}) << c.target;
   }
+}
+
+// A locker that refuses answers 200 like any other; the page says refused, with its text.
+TEST_F(WebInterfaceTest, RefusedCommandReadsAsRefusedWithTheLockersText) {
+  port_.commandResult_ = {Outcome::Refused, "cant lock, not authenticated"};
+  const WebResponse response = web_.Handle(Request("/lock/computer?PC1"));
+  EXPECT_EQ(response.status, 200);
+  EXPECT_NE(response.body.find("PC1: refused: cant lock, not authenticated"), std::string::npos) << response.body;
+  EXPECT_EQ(response.body.find(": done"), std::string::npos) << response.body;
 }
 
 TEST_F(WebInterfaceTest, RunUpdateFollowsTheHideUpdateSetting) {
@@ -231,7 +243,7 @@ TEST_F(WebInterfaceTest, UnknownRouteGetsAnEmptyReply) {
 TEST_F(WebInterfaceTest, RouteIsTakenFromThePathNotFromTheName) {
   port_.Add(Computer("x/manager", "127.0.0.13"));
   const WebResponse response = web_.Handle(Request("/lock/computer?x/manager"));
-  EXPECT_EQ(response.body, "<!doctype html>Your lock request has been sent.");
+  EXPECT_EQ(response.body.rfind("<!doctype html>Your lock request has been sent.", 0), 0u) << response.body;
   EXPECT_EQ(port_.sent(), (std::vector<FakePort::Sent>{{"127.0.0.13", "lock", ""}}));
 }
 
@@ -250,10 +262,10 @@ TEST_F(WebInterfaceTest, UnknownComputerOrMissingTemplateOrFailedSendGives500) {
   const WebResponse unknown = web_.Handle(Request("/lock/computer?NOSUCH"));
   EXPECT_EQ(unknown.status, 500);
   EXPECT_NE(unknown.body.find("NOSUCH"), std::string::npos);
-  EXPECT_EQ(Header(unknown, "Content-Type"), "text/plain; charset=ISO-8859-1");
+  EXPECT_EQ(Header(unknown, "Content-Type"), "text/plain; charset=UTF-8");
   EXPECT_TRUE(port_.sent().empty());
 
-  port_.commandResult_ = {false, "Connection refused"};
+  port_.commandResult_ = {Outcome::Failed, "Connection refused"};
   const WebResponse failed = web_.Handle(Request("/lock/computer?PC1"));
   EXPECT_EQ(failed.status, 500);
   EXPECT_EQ(failed.body, "Connection refused");
@@ -300,7 +312,8 @@ TEST_F(WebInterfaceTest, NameReflectedInTheUpdatePageIsEscaped) {
   port_.Add(Computer("<b>x</b>", "127.0.0.13"));
   const WebResponse response = web_.Handle(Request("/runupdate/computer?%3Cb%3Ex%3C/b%3E"));
   EXPECT_EQ(response.body,
-            "<!doctype html>Your request to run the update script on &lt;b&gt;x&lt;/b&gt; has been sent.");
+            "<!doctype html>Your request to run the update script on &lt;b&gt;x&lt;/b&gt; has been sent."
+            "<p class=\"outcome done\">&lt;b&gt;x&lt;/b&gt;: done: locked</p>");
 }
 
 TEST_F(WebInterfaceTest, MissingBadOrNonAdminCredentialsGet401WithChallenge) {

@@ -18,7 +18,15 @@ namespace {
 
 using manager::nettest::HoldingServer;
 
-const std::string kOkReply = "HTTP/1.1 200 OK\r\nContent-Length: 9\r\nConnection: close\r\n\r\nlocked ok";
+// A locker's replies as they travel: a page, a status-only text, the empty "OK".
+std::string PageReply(const std::string& text) {
+  const std::string body = "<HTML><BODY><B>200 " + text + "</B></BODY></HTML>\r\n";
+  return "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+}
+std::string StatusOnlyReply(const std::string& text) {
+  return "HTTP/1.1 200 " + text + "\r\nContent-Length: 0\r\nConnection: close\r\n\r\n";
+}
+const std::string kOkReply = PageReply("locked");
 
 bool Contains(const std::vector<std::string>& lines, const std::string& text) {
   for (const auto& line : lines)
@@ -30,17 +38,17 @@ TEST(ManagerServiceTest, GroupCommandGoesOnPastAnOfflineMachineAndReportsEachFai
   HoldingServer locker;  // 127.0.0.1 only: the same port on 127.0.0.2 refuses
   locker.Release(kOkReply);
   std::vector<app::CommandReport> reports;
-  std::optional<std::size_t> failures;
+  std::optional<OutcomeCounts> counts;
   ManagerObservers observers;
   observers.commandResult = [&](const app::CommandReport& r) { reports.push_back(r); };
-  observers.commandFinished = [&](std::uint64_t, std::size_t f) { failures = f; };
+  observers.commandFinished = [&](std::uint64_t, const OutcomeCounts& c) { counts = c; };
   ServiceFixture f(locker.Port(), observers);
   ASSERT_TRUE(f.service->Start());
 
   const auto id = f.service->SendCommand(
       std::vector<app::CommandTarget>{{"PC1", "127.0.0.1"}, {"OFF", "127.0.0.2"}, {"PC3", "127.0.0.1"}}, LockCommand());
-  ASSERT_TRUE(f.ui.RunUntil([&] { return failures.has_value(); }));
-  EXPECT_EQ(*failures, 1u);
+  ASSERT_TRUE(f.ui.RunUntil([&] { return counts.has_value(); }));
+  EXPECT_EQ(CountsText(*counts), "2 done, 0 refused, 1 failed");
   ASSERT_EQ(reports.size(), 3u);
   std::map<std::string, int> okByName;
   for (const auto& r : reports) {
@@ -49,17 +57,66 @@ TEST(ManagerServiceTest, GroupCommandGoesOnPastAnOfflineMachineAndReportsEachFai
     okByName[r.target.computerName] += r.ok ? 1 : 0;
     if (r.target.computerName == "OFF") {
       EXPECT_FALSE(r.ok);
-      EXPECT_NE(r.error.find("(127.0.0.2)"), std::string::npos) << r.error;
+      EXPECT_EQ(r.outcome.outcome, Outcome::Failed);
+      EXPECT_NE(r.outcome.text.find("(127.0.0.2)"), std::string::npos) << r.outcome.text;
     } else {
-      EXPECT_TRUE(r.ok) << r.error;
-      EXPECT_EQ(r.reply, "locked ok");
+      EXPECT_TRUE(r.ok) << r.outcome.text;
+      EXPECT_EQ(r.outcome.text, "locked");
     }
   }
   EXPECT_EQ(okByName["PC1"] + okByName["PC3"], 2);
   const auto lines = f.service->LogLines();
   EXPECT_TRUE(Contains(lines, "Get http://127.0.0.2:8777/lock?s_username=admin&s_password=*******&params="));
+  EXPECT_TRUE(Contains(lines, "lock PC1 (127.0.0.1): done: locked"));
   EXPECT_FALSE(Contains(lines, "pw123"));
   f.service->Stop();
+}
+
+// A locker that refuses answers 200 all the same: the report says refused, with its own text.
+TEST(ManagerServiceTest, RefusalOfTheCredentialsIsReportedAsRefusedNotDone) {
+  HoldingServer locker;
+  locker.Release(StatusOnlyReply("cant lock, not authenticated"));
+  std::vector<app::CommandReport> reports;
+  std::optional<OutcomeCounts> counts;
+  ManagerObservers observers;
+  observers.commandResult = [&](const app::CommandReport& r) { reports.push_back(r); };
+  observers.commandFinished = [&](std::uint64_t, const OutcomeCounts& c) { counts = c; };
+  ServiceFixture f(locker.Port(), observers);
+  ASSERT_TRUE(f.service->Start());
+  f.service->SendCommand(std::vector<app::CommandTarget>{{"PC1", "127.0.0.1"}, {"OFF", "127.0.0.2"}}, LockCommand());
+  ASSERT_TRUE(f.ui.RunUntil([&] { return counts.has_value(); }));
+  EXPECT_EQ(CountsText(*counts), "0 done, 1 refused, 1 failed");
+  ASSERT_EQ(reports.size(), 2u);
+  for (const auto& r : reports) {
+    if (r.target.computerName != "PC1") continue;
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.outcome.outcome, Outcome::Refused);
+    EXPECT_EQ(r.outcome.text, "cant lock, not authenticated");
+  }
+  EXPECT_TRUE(Contains(f.service->LogLines(), "lock PC1 (127.0.0.1): refused: cant lock, not authenticated"));
+  const WebCommandResult web = f.service->SendCommand("127.0.0.1", "lock", "");
+  EXPECT_EQ(web.outcome, Outcome::Refused);
+  EXPECT_EQ(web.text, "cant lock, not authenticated");
+}
+
+// The empty "OK" of "runupdatescript" is checked with a "/query": an empty "OK" to that as well
+// is the address filter.
+TEST(ManagerServiceTest, EmptyOkThatMayBeAllowedIsCheckedWithAQueryOfTheSameLocker) {
+  HoldingServer locker;
+  locker.Release(StatusOnlyReply("OK"));
+  std::vector<app::CommandReport> reports;
+  ManagerObservers observers;
+  observers.commandResult = [&](const app::CommandReport& r) { reports.push_back(r); };
+  ServiceFixture f(locker.Port(), observers);
+  ASSERT_TRUE(f.service->Start());
+  f.service->SendCommand(std::vector<app::CommandTarget>{{"PC1", "127.0.0.1"}}, RunUpdateScriptCommand(true));
+  ASSERT_TRUE(f.ui.RunUntil([&] { return !reports.empty(); }));
+  EXPECT_EQ(reports[0].outcome.outcome, Outcome::Refused);
+  EXPECT_EQ(reports[0].outcome.refusal, Refusal::AddressFilter);
+  EXPECT_TRUE(locker.WaitForAccepted(2));  // the command and the check
+  const WebCommandResult web = f.service->SendCommand("127.0.0.1", "runupdatescript", "flags=hidden");
+  EXPECT_EQ(web.outcome, Outcome::Refused);
+  EXPECT_TRUE(locker.WaitForAccepted(4));
 }
 
 TEST(ManagerServiceTest, StopDuringRunningRequestsReturnsAtOnceAndReportsNothingAfterwards) {
@@ -67,7 +124,7 @@ TEST(ManagerServiceTest, StopDuringRunningRequestsReturnsAtOnceAndReportsNothing
   int observed = 0;
   ManagerObservers observers;
   observers.commandResult = [&](const app::CommandReport&) { ++observed; };
-  observers.commandFinished = [&](std::uint64_t, std::size_t) { ++observed; };
+  observers.commandFinished = [&](std::uint64_t, const OutcomeCounts&) { ++observed; };
   ServiceFixture f(locker.Port(), observers);
   ASSERT_TRUE(f.service->Start());
 
@@ -87,7 +144,7 @@ TEST(ManagerServiceTest, StopDuringRunningRequestsReturnsAtOnceAndReportsNothing
   EXPECT_LT(std::chrono::steady_clock::now() - before, 5s);
   ASSERT_EQ(web.wait_for(5s), std::future_status::ready);
   const WebCommandResult result = web.get();
-  EXPECT_FALSE(result.ok);
+  EXPECT_EQ(result.outcome, Outcome::Failed);
   EXPECT_FALSE(f.service->RangeScanRunning());
   EXPECT_TRUE(locker.WaitForOpen(0));  // every connection was closed, none left waiting
 
@@ -96,7 +153,7 @@ TEST(ManagerServiceTest, StopDuringRunningRequestsReturnsAtOnceAndReportsNothing
   EXPECT_FALSE(fetched);
   // Calls after Stop are refused quietly.
   EXPECT_EQ(f.service->StartDiscovery(), Discovery::StartResult::SendFailed);
-  EXPECT_FALSE(f.service->SendCommand("127.0.0.1", "lock", "").ok);
+  EXPECT_EQ(f.service->SendCommand("127.0.0.1", "lock", "").outcome, Outcome::Failed);
 }
 
 TEST(ManagerServiceTest, DestroyingTheServiceWhileADiscoveryListensNeitherHangsNorCrashes) {

@@ -35,7 +35,7 @@ class FakeManagerPort : public WebManagerPort {
                                const std::string&) override {
     std::lock_guard lock(mutex_);
     sent_.push_back({remoteIP, command});
-    return {true, ""};
+    return {Outcome::Done, "locked"};
   }
   void StartQuery(const std::string&) override {}
   bool HideUpdate() override { return false; }
@@ -145,7 +145,7 @@ TEST_F(WebServerTest, MissingWrongOrNonAdminLoginGetsTheBasicChallenge) {
   }
   const Reply admin = Get("/manager");
   EXPECT_EQ(admin.status, 200);
-  EXPECT_NE(admin.head.find("\r\nContent-Type: text/html; charset=ISO-8859-1"), std::string::npos) << admin.head;
+  EXPECT_NE(admin.head.find("\r\nContent-Type: text/html; charset=UTF-8"), std::string::npos) << admin.head;
   EXPECT_NE(admin.body.find("PC1"), std::string::npos);
 }
 

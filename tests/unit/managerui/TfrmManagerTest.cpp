@@ -8,6 +8,8 @@
 #include <QCheckBox>
 #include <QCoreApplication>
 #include <QLineEdit>
+#include <QMouseEvent>
+#include <QStatusBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
@@ -19,6 +21,9 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "common/UserList.h"
 #include "manager/app/ManagerService.h"
@@ -71,6 +76,50 @@ class SilentListener {
   int port_ = 0;
 };
 
+// A locker on 127.0.0.1 that answers every connection with its status record, on a thread of its
+// own, until destroyed.
+class QueryAnsweringLocker {
+ public:
+  explicit QueryAnsweringLocker(std::string name) {
+    const std::string record = "<computername>" + name + "</computername>\r<internalip>127.0.0.1</internalip>\r"
+                               "<status>Unlocked</status>\r<uptime>42</uptime>";
+    const std::string body = "<HTML><BODY><B>200 " + record + "</B></BODY></HTML>\r\n";
+    reply_ = "HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(body.size()) + "\r\nConnection: close\r\n\r\n" + body;
+    fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (fd_ < 0 || ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 || ::listen(fd_, 16) != 0) {
+      throw std::runtime_error("cannot listen on 127.0.0.1");
+    }
+    socklen_t length = sizeof address;
+    ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
+    port_ = ntohs(address.sin_port);
+    thread_ = std::thread([this] {
+      for (;;) {
+        const int client = ::accept(fd_, nullptr, nullptr);
+        if (client < 0) return;  // shut down
+        char request[4096];
+        [[maybe_unused]] const ssize_t n = ::recv(client, request, sizeof request, 0);
+        [[maybe_unused]] const ssize_t sent = ::send(client, reply_.data(), reply_.size(), MSG_NOSIGNAL);
+        ::close(client);
+      }
+    });
+  }
+  ~QueryAnsweringLocker() {
+    ::shutdown(fd_, SHUT_RDWR);
+    thread_.join();
+    ::close(fd_);
+  }
+  int Port() const { return port_; }
+
+ private:
+  std::string reply_;
+  int fd_ = -1;
+  int port_ = 0;
+  std::thread thread_;
+};
+
 class TfrmManagerTest : public ::testing::Test {
  protected:
   TfrmManagerTest() : users_(dir_.File("userlist.dat")) {
@@ -85,7 +134,7 @@ class TfrmManagerTest : public ::testing::Test {
     });
   }
 
-  std::unique_ptr<TfrmManager> MakeWindow(int lockerPort) {
+  std::unique_ptr<TfrmManager> MakeWindow(int lockerPort, int statusPort = 8777) {
     app::ManagerServiceOptions options;
     options.credentials = {"administrator", "secret"};
     options.theLocalIP = "127.0.0.1";
@@ -95,6 +144,7 @@ class TfrmManagerTest : public ::testing::Test {
     options.eventPort = 0;
     options.listenForEvents = false;
     options.lockerPort = lockerPort;
+    options.statusPort = statusPort;
     options.readTimeout = 30s;  // far longer than the test may take: only Stop can end the wait
     options.discoverOnStart = false;
     return std::make_unique<TfrmManager>(
@@ -166,6 +216,66 @@ TEST_F(TfrmManagerTest, ClosingWhileACommandWaitsOnASilentLockerIsPrompt) {
   QCoreApplication::processEvents();
   // The settings were saved on close.
   EXPECT_TRUE(registry_.Snapshot().SectionExists(kManagerSettingsSection));
+}
+
+// The window refuses to close while a discovery listens, and says why; afterwards it closes.
+TEST_F(TfrmManagerTest, ClosingDuringADiscoveryIsRefusedWithAMessage) {
+  registry_.Modify([](IniDocument& doc) { doc.Write(std::string(kManagerSettingsSection), "udptimeout", "60000"); });
+  auto window = MakeWindow(8777);
+  ASSERT_TRUE(window->Start().ok);
+  ASSERT_EQ(window->Service().StartDiscovery(), Discovery::StartResult::Started);
+  EXPECT_FALSE(window->close());
+  EXPECT_FALSE(window->Service().Stopped());
+  EXPECT_TRUE(window->statusBar()->currentMessage().contains("discovery is running"));
+  window->Service().Stop();  // ends the discovery
+  EXPECT_TRUE(window->close());
+}
+
+TEST_F(TfrmManagerTest, ClickOnTheManualScanBoxSetsTheLogPanelTo160Pixels) {
+  auto window = MakeWindow(8777);
+  ASSERT_TRUE(window->Start().ok);
+  window->show();
+  ASSERT_NE(window->ManualScanBox(), nullptr);
+  EXPECT_NE(window->LogPanelHeight(), 160);
+  QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QCoreApplication::sendEvent(window->ManualScanBox(), &press);
+  EXPECT_EQ(window->LogPanelHeight(), 160);
+  window->close();
+}
+
+// Each status reply touches its own row only: no reset, one dataChanged on that row.
+TEST_F(TfrmManagerTest, AStatusReplyUpdatesItsOwnRowWithOneDataChanged) {
+  QueryAnsweringLocker locker("PC-ROW");
+  auto window = MakeWindow(8777, locker.Port());
+  ASSERT_TRUE(window->Start().ok);
+  QAbstractItemModel* model = window->lv()->model();
+  int resets = 0;
+  int inserted = 0;
+  std::vector<std::pair<QModelIndex, QModelIndex>> changed;
+  QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+  QObject::connect(model, &QAbstractItemModel::rowsInserted, [&] { ++inserted; });
+  QObject::connect(model, &QAbstractItemModel::dataChanged,
+                   [&](const QModelIndex& from, const QModelIndex& to) { changed.emplace_back(from, to); });
+
+  window->Service().Requery("127.0.0.1");
+  ASSERT_TRUE(WaitFor([&] { return model->rowCount() == 1; }));
+  EXPECT_EQ(inserted, 1);
+  EXPECT_TRUE(changed.empty());
+
+  window->Service().Requery("127.0.0.1");
+  ASSERT_TRUE(WaitFor([&] { return !changed.empty(); }));
+  QCoreApplication::processEvents();
+  ASSERT_EQ(changed.size(), 1u);
+  EXPECT_EQ(changed[0].first.row(), 0);
+  EXPECT_EQ(changed[0].first.column(), 0);
+  EXPECT_EQ(changed[0].second.row(), 0);
+  EXPECT_EQ(changed[0].second.column(), kColumnCount - 1);
+  EXPECT_EQ(resets, 0);
+  EXPECT_EQ(inserted, 1);
+  EXPECT_EQ(model->rowCount(), 1);
+  EXPECT_EQ(model->index(0, 0).data().toString(), "PC-ROW");
+  window->close();
 }
 
 }  // namespace
