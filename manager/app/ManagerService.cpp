@@ -329,6 +329,9 @@ struct ManagerService::Impl : StatusReplySink, DiscoveryListener, LogSink {
   StoredManagerSettings stored;
 
   std::unique_ptr<net::AsioHttpLookup> statusHttp;
+  // Guards the pointers `udp` and `events` (set by Start, taken away by Stop) for the calls of
+  // other threads (WakeOnLan, EventPort); their use on the io thread needs no lock.
+  mutable std::mutex endpointsMutex;
   std::unique_ptr<net::AsioDatagramPort> udp;
   std::unique_ptr<net::DiscoveryDriver> driver;
   std::unique_ptr<net::EventListener> events;
@@ -364,12 +367,15 @@ StartResult ManagerService::Start() {
     std::lock_guard lock(m.settingsMutex);
     m.stored = LoadSettings(deps_.registry);
   }
-  m.udp = std::make_unique<net::AsioDatagramPort>(
-      m.io,
-      [&m](const std::string& sender, std::uint16_t, std::string_view bytes) {
-        if (m.driver) m.driver->OnDatagram(sender, bytes);
-      },
-      net::DatagramPortOptions{options_.bindAddress, 0, true});
+  {
+    std::lock_guard lock(m.endpointsMutex);
+    m.udp = std::make_unique<net::AsioDatagramPort>(
+        m.io,
+        [&m](const std::string& sender, std::uint16_t, std::string_view bytes) {
+          if (m.driver) m.driver->OnDatagram(sender, bytes);
+        },
+        net::DatagramPortOptions{options_.bindAddress, 0, true});
+  }
   if (StartResult opened = m.udp->Open(); !opened) return StartResult::Failed("Discovery socket: " + opened.error);
 
   net::HttpLookupOptions statusOptions;
@@ -402,7 +408,7 @@ StartResult ManagerService::Start() {
   m.driver->Lookups().SetTimeouts(m.StatusTimeouts(Settings()));
 
   if (options_.listenForEvents) {
-    m.events = std::make_unique<net::EventListener>(
+    auto events = std::make_unique<net::EventListener>(
         m.io, options_.eventPort,
         [&m](std::string_view bytes, const std::string& sender, std::uint16_t port) {
           const std::string line = EventDatagramLine(bytes, sender, port);
@@ -410,6 +416,8 @@ StartResult ManagerService::Start() {
           if (m.observers.eventReceived) m.Notify([obs = m.observers.eventReceived, line] { obs(line); });
         },
         options_.bindAddress);
+    std::lock_guard lock(m.endpointsMutex);
+    m.events = std::move(events);
     if (StartResult started = m.events->Start(); !started)
       m.AddLine("Event listener on port " + std::to_string(options_.eventPort) + " failed: " + started.error);
   }
@@ -469,8 +477,17 @@ void ManagerService::Stop() {
   m.driver.reset();
   m.statusHttp.reset();
   m.commandHttp.reset();
-  m.events.reset();
-  m.udp.reset();
+  {
+    // WakeOnLan and EventPort may be called on other threads meanwhile: they see the endpoints or
+    // nothing, never one being destroyed.
+    std::unique_ptr<net::EventListener> events;
+    std::unique_ptr<net::AsioDatagramPort> udp;
+    {
+      std::lock_guard lock(m.endpointsMutex);
+      events = std::move(m.events);
+      udp = std::move(m.udp);
+    }
+  }
   // Web servers wait for their running handlers, which no longer wait for anything.
   std::unique_ptr<net::WebServer> web;
   std::vector<std::unique_ptr<net::WebServer>> retired;
@@ -783,6 +800,7 @@ void ManagerService::GetLayoutList(const std::string& address, std::function<voi
 
 std::string ManagerService::WakeOnLan(const std::string& macText) {
   const TmanagerSettings s = Settings();
+  std::lock_guard lock(impl_->endpointsMutex);
   if (stopped_ || !impl_->udp) return "There was an error";
   return WakeUp(*impl_->udp, macText, WakeOnLanTarget{s.wolip, s.wolport});
 }
@@ -828,7 +846,10 @@ std::uint16_t ManagerService::WebServerPort() const {
   return impl_->web ? impl_->web->LocalPort() : 0;
 }
 
-std::uint16_t ManagerService::EventPort() const { return impl_->events ? impl_->events->LocalPort() : 0; }
+std::uint16_t ManagerService::EventPort() const {
+  std::lock_guard lock(impl_->endpointsMutex);
+  return impl_->events ? impl_->events->LocalPort() : 0;
+}
 
 // --- WebManagerPort ---
 

@@ -9,6 +9,9 @@
 // through the caller-supplied `post` function (the window: a queued call to its thread; headless:
 // its own loop), in the order the events happened, and never after Stop has returned.
 //
+// WakeOnLan and EventPort read the discovery socket and the event listener under a lock of their
+// own, so a Stop on another thread never destroys one while they use it.
+//
 // Stop (also run by the destructor) cancels the discovery, the range walk, every lookup, command
 // and fetch, stops the web server and the listener, and joins the io thread. It never waits for a
 // locker: requests still open are closed. It must not be called from inside an observer of this

@@ -1,5 +1,7 @@
 #include "manager/core/WebInterface.h"
 
+#include "manager/core/ComputerState.h"
+
 #include <exception>
 #include <stdexcept>
 
@@ -85,6 +87,17 @@ WebHeaders PageHeaders(std::string_view contentType) {
       // Links between the pages carry the Referer that the command check relies on.
       {"Referrer-Policy", "same-origin"},
   };
+}
+
+// The link's class: the templates colour the buttons by the computer's state.
+std::string_view StateClass(ComputerState state) {
+  switch (state) {
+    case ComputerState::Locked: return "locked";
+    case ComputerState::Unlocked: return "unlocked";
+    case ComputerState::Refused: return "refused";
+    case ComputerState::NotAnswering: break;
+  }
+  return "silent";
 }
 
 WebResponse Page(std::string_view text) {
@@ -230,8 +243,8 @@ WebResponse WebInterface::HandleChecked(const WebRequest& request) const {
       port_.DebugLine("Raw Command from " + request.peerAddress + ": " + rawLine);
       std::string page = ReadTemplate(templates_, kIndexHeaderTemplate);
       for (const TComputer& computer : port_.Computers()) {
-        page += "<a href=\"/view/computer?" + HtmlEscape(PercentEncode(computer.ComputerName)) +
-                "\">" + HtmlEscape(computer.ComputerName) + "</a><br>";
+        page += "<a href=\"/view/computer?" + HtmlEscape(PercentEncode(computer.ComputerName)) + "\" class=\"" +
+                std::string(StateClass(StateOf(computer))) + "\">" + HtmlEscape(computer.ComputerName) + "</a><br>";
       }
       page += ReadTemplate(templates_, kIndexFooterTemplate);
       port_.DebugLine("response set.");

@@ -14,6 +14,8 @@ constexpr std::string_view kHead =
     "a{display:block;min-height:44px;line-height:44px;margin:.4em 0;padding:0 1em;border-radius:6px;"
     "background:#2b5797;color:#fff;text-decoration:none;font-size:1.05em}"
     "table{border-collapse:collapse}td,th{border:1px solid #999;padding:.4em;text-align:left}"
+    "a.locked{background:#c0392b}a.unlocked{background:#27ae60}a.silent{background:#808080}"
+    "a.refused{background:#d68a00}"
     ".outcome{padding:.6em;border-radius:6px}.done{background:#d7f0d7}.refused{background:#f6e0b5}"
     ".failed{background:#f5c6c6}"
     "</style></head><body>";

@@ -1,8 +1,8 @@
 // Runs the manager's discovery, range walk and status lookups on an io_context: it owns the core
 // state machines (StatusLookups, Discovery, RangeWalk) and keeps a steady_timer armed at their next
 // deadline while any of them has work, so the listening window closes, overdue lookups are
-// abandoned and the walk moves on without anyone polling. A discovery is bounded in answers
-// (DiscoverySettings::maxAnswers) and in time (maxDuration); every lookup by its time-outs.
+// abandoned and the walk moves on without anyone polling. A discovery keeps every answering
+// address once and is bounded in time (maxDuration); every lookup by its time-outs.
 //
 // Wiring: the DatagramPort's receiver calls OnDatagram and the HttpLookup's results reach
 // OnLookupDone, both on the io thread (AsioHttpLookup can call OnLookupDone from its deliver).

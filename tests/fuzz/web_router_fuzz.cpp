@@ -35,7 +35,7 @@ class CountingPort : public WebManagerPort {
   std::vector<TComputer> Computers() override { return computers_; }
   WebCommandResult SendCommand(const std::string&, const std::string&, const std::string&) override {
     ++commands;
-    return {true, {}};
+    return {Outcome::Done, "locked"};
   }
   void StartQuery(const std::string&) override {}
   bool HideUpdate() override { return false; }

@@ -157,8 +157,8 @@ TEST_F(WebInterfaceTest, IndexListsOneLinkPerComputerInInventoryOrder) {
     EXPECT_EQ(Header(response, "Content-Type"), "text/html; charset=UTF-8");
     EXPECT_EQ(response.body,
               "<!doctype html>HEAD|"
-              "<a href=\"/view/computer?PC1\">PC1</a><br>"
-              "<a href=\"/view/computer?PC2\">PC2</a><br>|FOOT")
+              "<a href=\"/view/computer?PC1\" class=\"locked\">PC1</a><br>"
+              "<a href=\"/view/computer?PC2\" class=\"locked\">PC2</a><br>|FOOT")
         << target;
   }
   EXPECT_TRUE(port_.sent().empty());
@@ -279,7 +279,8 @@ TEST_F(WebInterfaceTest, UnknownComputerOrMissingTemplateOrFailedSendGives500) {
 TEST_F(WebInterfaceTest, NamesAreComparedExactlyAfterDecodingTheQuery) {
   port_.Add(Computer("PC 3", "127.0.0.13"));
   const WebResponse index = web_.Handle(Request("/manager"));
-  EXPECT_NE(index.body.find("<a href=\"/view/computer?PC%203\">PC 3</a>"), std::string::npos);
+  EXPECT_NE(index.body.find("<a href=\"/view/computer?PC%203\" class=\"locked\">PC 3</a>"), std::string::npos)
+      << index.body;
   EXPECT_EQ(web_.Handle(Request("/view/computer?PC%203")).status, 200);
   EXPECT_EQ(web_.Handle(Request("/view/computer?pc1")).status, 500);  // case-sensitive
 }
@@ -294,7 +295,7 @@ TEST_F(WebInterfaceTest, LockerValuesHoldingMarkupAreShownAsText) {
   port_.Add(evil);
 
   const WebResponse index = web_.Handle(Request("/manager"));
-  EXPECT_NE(index.body.find("<a href=\"/view/computer?%3Cb%3Ex%3C%2Fb%3E\">&lt;b&gt;x&lt;/b&gt;</a>"),
+  EXPECT_NE(index.body.find("<a href=\"/view/computer?%3Cb%3Ex%3C%2Fb%3E\" class=\"silent\">&lt;b&gt;x&lt;/b&gt;</a>"),
             std::string::npos)
       << index.body;
   EXPECT_EQ(index.body.find("<b>"), std::string::npos);

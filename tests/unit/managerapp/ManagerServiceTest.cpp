@@ -7,6 +7,7 @@
 #include <boost/asio/ip/udp.hpp>
 #include <boost/asio/read.hpp>
 #include <boost/asio/write.hpp>
+#include <atomic>
 #include <future>
 #include <thread>
 
@@ -154,6 +155,30 @@ TEST(ManagerServiceTest, StopDuringRunningRequestsReturnsAtOnceAndReportsNothing
   // Calls after Stop are refused quietly.
   EXPECT_EQ(f.service->StartDiscovery(), Discovery::StartResult::SendFailed);
   EXPECT_EQ(f.service->SendCommand("127.0.0.1", "lock", "").outcome, Outcome::Failed);
+}
+
+// WakeOnLan and EventPort may run on another thread while Stop takes the endpoints away (the
+// sanitizers see any use of a destroyed one).
+TEST(ManagerServiceTest, WakeOnLanAndEventPortDuringStopSeeTheEndpointsOrNothing) {
+  ServiceFixture f(1);
+  ASSERT_TRUE(f.service->Start());
+  std::atomic<bool> stopped{false};
+  std::atomic<int> calls{0};
+  std::thread caller([&] {
+    for (int i = 0; i < 200000 && !stopped; ++i) {
+      f.service->WakeOnLan("001122334455");
+      f.service->EventPort();
+      ++calls;
+    }
+  });
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (calls < 10 && std::chrono::steady_clock::now() < deadline) std::this_thread::yield();
+  EXPECT_GE(calls, 10);
+  f.service->Stop();
+  stopped = true;
+  caller.join();
+  EXPECT_EQ(f.service->WakeOnLan("001122334455"), "There was an error");
+  EXPECT_EQ(f.service->EventPort(), 0);
 }
 
 TEST(ManagerServiceTest, DestroyingTheServiceWhileADiscoveryListensNeitherHangsNorCrashes) {
