@@ -76,7 +76,7 @@ struct MessageSettings {
        allowNotes = false, emailNotes = false;
   std::string emailNotesAddress, DefaultAwayMessage;
   bool promptForAwayMsg = false;
-  uint32_t secsBeforeDefaultMsg = 0;
+  int32_t secsBeforeDefaultMsg = 0;  // 0 and negative values are meaningful to the picker
   std::string awayMessages;  // "name=text" lines, each ended by CR LF, as loaded
 
   friend bool operator==(const MessageSettings&, const MessageSettings&) = default;

@@ -6,7 +6,6 @@ void LaterSteps::NotInThisBuild(const std::string& part) { log_.Mem(part + ": no
 
 void LaterSteps::CreateProcessMapper() { NotInThisBuild("Process mapper"); }
 void LaterSteps::CloseProcessMapper() { NotInThisBuild("Process mapper"); }
-void LaterSteps::InitMessages() { NotInThisBuild("Visitor messages"); }
 void LaterSteps::RegisterLayouts() { NotInThisBuild("Layouts menu"); }
 bool LaterSteps::ApplyHtmlLayout(const std::string&) {
   NotInThisBuild("HTML layouts");
@@ -16,10 +15,6 @@ void LaterSteps::DeleteTemporaryFiles() { NotInThisBuild("HTML layout copies"); 
 void LaterSteps::StartPlugins() { NotInThisBuild("Plug-ins"); }
 void LaterSteps::UnloadPlugins() { NotInThisBuild("Plug-ins"); }
 void LaterSteps::MinimizeWindows() { NotInThisBuild("Minimize windows before lock"); }
-std::string LaterSteps::PromptForAwayMessage(const std::string& defaultMessage) {
-  NotInThisBuild("Away message picker");
-  return defaultMessage;
-}
 void LaterSteps::HideTaskbar() { NotInThisBuild("Taskbar policy"); }
 void LaterSteps::ShowTaskbar() { NotInThisBuild("Taskbar policy"); }
 void LaterSteps::SetAutoRun(bool) { NotInThisBuild("AutoRun/AutoPlay policy"); }
@@ -28,21 +23,9 @@ void LaterSteps::DisableBalloonTips() { NotInThisBuild("Balloon tips policy"); }
 void LaterSteps::EnableBalloonTips() { NotInThisBuild("Balloon tips policy"); }
 void LaterSteps::DisableTaskManager() { NotInThisBuild("Task manager policy"); }
 void LaterSteps::EnableTaskManager() { NotInThisBuild("Task manager policy"); }
-void LaterSteps::StartStatusBar() { NotInThisBuild("Status bar"); }
-void LaterSteps::StopStatusBar() { NotInThisBuild("Status bar"); }
-void LaterSteps::StartMiniBrowser() { NotInThisBuild("Mini-browser"); }
 void LaterSteps::LockWorkStation() { NotInThisBuild("Lock workstation at start-up"); }
 void LaterSteps::RestoreNetwork() { NotInThisBuild("Network suspension"); }
-void LaterSteps::ShowMessagesAtEnd() { NotInThisBuild("Visitor messages"); }
 void LaterSteps::RunRestartProgram() { NotInThisBuild("Restart program"); }
-void LaterSteps::LeaveMessage() { NotInThisBuild("Leave a message"); }
-void LaterSteps::AddRemoteMessage(const RemoteMessage& message) {
-  NotInThisBuild("Visitor messages");
-  log_.Mem("Message from " + message.from + ": " + message.subject);
-}
-bool LaterSteps::HasMessages() { return false; }
-void LaterSteps::MessagesDialog() { NotInThisBuild("Messages dialog"); }
-void LaterSteps::ChangeAwayMessage() { NotInThisBuild("Away messages"); }
 void LaterSteps::ReloadHtmlLayout() { NotInThisBuild("HTML layouts"); }
 
 }  // namespace brivak::core

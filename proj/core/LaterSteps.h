@@ -1,6 +1,5 @@
-// The parts of a lock that this build does not carry yet (HTML layouts, plug-ins, status bar,
-// visitor and away messages, shell policies, network, the mini-browser and the
-// messages dialogs). The lock session calls them at their place in
+// The parts of a lock that this build does not carry yet (HTML layouts, plug-ins, shell policies
+// and network). The lock session calls them at their place in
 // Startup, ShutDown and the dispatcher; this default implementation writes one console line per
 // call saying the part is not in this build, so no step is a silent gap. Later work overrides the
 // methods it brings. Main thread only.
@@ -22,7 +21,6 @@ class LaterSteps {
   // --- Startup, each paired with its undo where it changes something ---
   virtual void CreateProcessMapper();
   virtual void CloseProcessMapper();
-  virtual void InitMessages();
   virtual void RegisterLayouts();
   // An HTML layout (LayoutMode other than 0); true when it was applied. The default applies nothing.
   virtual bool ApplyHtmlLayout(const std::string& path);
@@ -30,8 +28,6 @@ class LaterSteps {
   virtual void StartPlugins();
   virtual void UnloadPlugins();
   virtual void MinimizeWindows();
-  // The away message picker; returns the away message chosen (the default gives `defaultMessage`).
-  virtual std::string PromptForAwayMessage(const std::string& defaultMessage);
   virtual void HideTaskbar();
   virtual void ShowTaskbar();
   virtual void SetAutoRun(bool isAdmin);
@@ -40,25 +36,14 @@ class LaterSteps {
   virtual void EnableBalloonTips();
   virtual void DisableTaskManager();
   virtual void EnableTaskManager();
-  virtual void StartStatusBar();
-  virtual void StopStatusBar();
-  virtual void StartMiniBrowser();
   virtual void LockWorkStation();
 
   // --- ShutDown ---
   virtual void RestoreNetwork();
-  // Visitor messages of this lock shown at its end.
-  virtual void ShowMessagesAtEnd();
   // The RunOnce start: opens the restart program of the program folder.
   virtual void RunRestartProgram();
 
   // --- Dispatcher targets ---
-  virtual void LeaveMessage();
-  virtual void AddRemoteMessage(const RemoteMessage& message);
-  // False when the lock holds no visitor messages.
-  virtual bool HasMessages();
-  virtual void MessagesDialog();
-  virtual void ChangeAwayMessage();
   virtual void ReloadHtmlLayout();
 
  protected:

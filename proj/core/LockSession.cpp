@@ -1,9 +1,15 @@
 #include "proj/core/LockSession.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 
+#include "proj/core/LogFormat.h"
+#include "proj/core/SlfClockFormat.h"
 #include "proj/core/RemoteEvents.h"
+#include "common/Stools.h"
 
 namespace brivak::core {
 
@@ -14,12 +20,45 @@ bool FileExists(const std::string& path) {
   return !path.empty() && std::filesystem::is_regular_file(path, ec);
 }
 
+// The layout file's modification stamp; nullopt when it cannot be read.
+std::optional<std::int64_t> ModificationStamp(const std::string& path) {
+  std::error_code ec;
+  const auto stamp = std::filesystem::last_write_time(path, ec);
+  if (ec) return std::nullopt;
+  return static_cast<std::int64_t>(stamp.time_since_epoch().count());
+}
+
 const char* TrueFalse(bool value) { return value ? "True" : "False"; }
+
+// The product's web page ("Visit Brivak homepage").
+constexpr const char* kHomepage = "https://brivak.example.org/";
+
+bool ReadTextFile(const std::string& path, std::string& text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream out;
+  out << in.rdbuf();
+  text = out.str();
+  return true;
+}
+
+// The clock row of the system-information panel.
+std::string FormatPanelClock(const platform::LocalTime& now) { return FormatSlfClock("h:nn:ss am/pm", now); }
 
 }  // namespace
 
+template <typename F>
+auto LockSession::Modal(F&& call) {
+  promptOpen_ = true;
+  struct Reset {
+    bool& flag;
+    ~Reset() { flag = false; }
+  } reset{promptOpen_};
+  return call();
+}
+
 LockSession::LockSession(LockSessionPorts ports, LockSessionValues values)
-    : ports_(ports), values_(std::move(values)) {
+    : ports_(ports), values_(std::move(values)), rightClicks_(ports.clock) {
   ports_.shell.SetEvents(this);
 }
 
@@ -82,22 +121,20 @@ void LockSession::Startup() {
   log.Mem("Current User: " + values_.WinUsername + (admin ? " (Administrator)" : ""));
   log.Mem("Setting variables...");
   log.Debug("Initializing messages...");
-  later.InitMessages();
+  tml_ = TMessageList{};
+  rightClicks_.Reset();
+  lastMousePoint_ = shell.CursorPosition();
+  movementShutdownPosted_ = false;
+  lastInputMs_ = startMs_;
   log.Mem("Registering layouts...");
   later.RegisterLayouts();
 
-  // The away message is chosen before the layout is applied, so that the layout shows it.
-  if (!settings.Messages.promptForAwayMsg || values_.noprompt) {
-    awayMessage_ = settings.Messages.DefaultAwayMessage;
-  } else {
-    log.Mem("Prompting for Away Message..");
-    promptOpen_ = true;
-    awayMessage_ = later.PromptForAwayMessage(settings.Messages.DefaultAwayMessage);
-    promptOpen_ = false;
-  }
+  // Applying the settings gives an empty away message the default; the picker comes once the
+  // screens are covered and the input held.
+  if (awayMessage_.empty()) awayMessage_ = settings.Messages.DefaultAwayMessage;
 
   log.Mem("Applying settings...");
-  ApplyLayout();
+  ApplyLayout(true);
   later.StartPlugins();
   Changed("plug-ins", [this] {
     ports_.diagnostics.Mem("Unloading plugins...");
@@ -158,12 +195,12 @@ void LockSession::Startup() {
   log.Mem("Setting foreground window...");
   shell.BringToFront();
 
-  later.StartStatusBar();
-  Changed("status bar", [this] { ports_.later.StopStatusBar(); });
+  shell.ShowSystemPanel(settings.General.showSysInfoPanel);
+  shell.StartStatusTimer();
+  Changed("status timer", [this] { ports_.shell.StopStatusTimer(); });
   // The pointer is held by the grabs taken above.
   log.Mem("Setting mouse hook...");
   log.LastMem("Done");
-  later.StartMiniBrowser();
 
   brivakReady_ = true;
   log.Mem("Double-click this gray area to hide Brivak taskbar");
@@ -179,20 +216,41 @@ void LockSession::Startup() {
     ports_.diagnostics.Debug("SHUTDOWN: Freeing Blackout Pages");
     ports_.shell.ReleaseCovers();
   });
+  // Nothing of the desktop shows and no other window gets input while the picker waits.
+  PromptForAwayMessage();
   shell.FocusBox();
   log.Debug("End of unMain.Startup.");
+}
+
+void LockSession::PromptForAwayMessage() {
+  const auto& messages = ports_.settings.Messages;
+  if (!messages.promptForAwayMsg || values_.noprompt) {
+    awayMessage_ = messages.DefaultAwayMessage;
+    return;
+  }
+  ports_.diagnostics.Mem("Prompting for Away Message..");
+  AwayPickerRequest request{awayMessage_, messages.DefaultAwayMessage,
+                            ParseAwayPresets(SplitAwayMessages(messages.awayMessages)),
+                            messages.secsBeforeDefaultMsg, true};
+  awayMessage_ = Modal([&] { return ports_.shell.RunAwayPicker(request); });
+  if (ended_) return;
+  ports_.shell.SetAwayMessage(awayMessage_);
+  // An HTML layout shows the message through its tag: the page is made anew.
+  if (ports_.settings.General.LayoutMode != 0) ports_.later.ReloadHtmlLayout();
 }
 
 // `BrivakSettingsApply` as far as this build carries it: an SLF layout is applied by the shell; an
 // HTML layout goes to the later steps, and when they cannot show it the SLF fallback is used, so
 // the lock always has an unlock box.
-void LockSession::ApplyLayout() {
+void LockSession::ApplyLayout(bool first) {
   auto& log = ports_.diagnostics;
   const auto& general = ports_.settings.General;
   const std::string fallback = values_.appData + kFallbackSlfLayout;
   std::string path = general.LayoutFile;
   if (general.LayoutMode != 0) {
     if (ports_.later.ApplyHtmlLayout(path)) {
+      layoutPath_ = path;
+      if (!first) return;
       Changed("layout", [this] {
         ports_.diagnostics.Debug("SHUTDOWN: Deleting temporary files...");
         ports_.later.DeleteTemporaryFiles();
@@ -207,6 +265,9 @@ void LockSession::ApplyLayout() {
     path = fallback;
   }
   ports_.shell.ApplySlfLayout(path, awayMessage_);
+  ports_.shell.SetMessageCount(tml_.Count());
+  layoutPath_ = path;
+  if (!first) return;
   Changed("layout", [this] {
     ports_.diagnostics.Debug("SHUTDOWN: Freeing Created Controls");
     ports_.shell.FreeCreatedControls();
@@ -232,12 +293,11 @@ void LockSession::ShutDown() {
   }
   ports_.host.LockEnding();
 
-  // Visitor notes of this lock, shown while the screen is still covered.
-  if (ports_.later.HasMessages()) {
+  // Visitor notes of this lock, shown while the screen is still covered; the end waits for the
+  // reader to close.
+  if (!tml_.Empty()) {
     log.Debug("SHUTDOWN: Show Messages");
-    promptOpen_ = true;
-    ports_.later.ShowMessagesAtEnd();
-    promptOpen_ = false;
+    Modal([this] { ports_.shell.ShowMessages(tml_); });
   }
 
   // Every change of Startup, undone last to first.
@@ -261,6 +321,8 @@ void LockSession::ShutDown() {
 
   log.Mem("Freeing resources...");
   allowClose_ = true;
+  log.Debug("Freeing MsgList");
+  tml_ = TMessageList{};
   log.Debug("SHUTDOWN: frmMain.CloseMainForm;");
   log.TrayConsole().savedebugdump();
   SaveSettings();
@@ -287,11 +349,8 @@ void LockSession::Dispatch(const LockCommand& command) {
   }
   const std::string& word = command.word;
   log.Debug("NextCommand: " + word);
-  if (word == "leavemessage") ports_.later.LeaveMessage();
-  if (word == "remotemessage") {
-    ports_.later.AddRemoteMessage(command.message);
-    log.Mem("You received a message from remote address.");
-  }
+  if (word == "leavemessage") LeaveAMessage();
+  if (word == "remotemessage") AddRemoteMessage(command.message);
   if (word == "options") {
     if (Authorize("change Options", kLevelAdmin)) {
       ports_.shell.RunOptionsDialog();
@@ -300,14 +359,8 @@ void LockSession::Dispatch(const LockCommand& command) {
     }
     FocusBox();
   }
-  if (word == "readmessages" && Authorize("read messages", kLevelAdmin)) {
-    if (!ports_.later.HasMessages()) {
-      ports_.shell.MessageBox("You have no messages.", "Brivak", MessageIcon::Warning);
-    } else {
-      ports_.later.MessagesDialog();
-    }
-  }
-  if (word == "changeawaymessage") ports_.later.ChangeAwayMessage();
+  if (word == "readmessages") ViewMessages();
+  if (word == "changeawaymessage") ChangeAwayMessage();
   if (word == "logs") {
     const int level = ports_.settings.Security.UserViewLogs ? kLevelUnlock : kLevelAdmin;
     if (Authorize("view Logs", level)) {
@@ -414,6 +467,7 @@ bool LockSession::OnCloseQuery() {
 }
 
 KeyDecision LockSession::OnLockKey(const KeyEvent& event) {
+  lastInputMs_ = ports_.clock.MonotonicMs();
   const KeyDecision decision = DecideLockKey(event, ports_.settings.General.HideBrivakBar);
   if (decision.drop) ports_.diagnostics.Mem(kSystemKeysInterceptedLine);
   if (decision.unlockAndExit) UnlockAndExit();
@@ -464,8 +518,180 @@ void LockSession::OnChangePassword() {
 void LockSession::OnLeaveMessage() {
   if (ended_) return;
   ports_.diagnostics.Debug("LeaveMessage Request by BTN");
-  ports_.later.LeaveMessage();
+  LeaveAMessage();
 }
+
+// --- Visitor notes ---
+
+bool LockSession::LeaveAMessage() {
+  if (ended_ || promptOpen_) return false;
+  auto& log = ports_.diagnostics;
+  log.Debug("LeaveAMessage");
+  const MessageSettings settings = ports_.settings.Messages;
+  const std::optional<NoteEntry> entry = Modal([&] { return ports_.shell.RunNoteForm(settings); });
+  if (!entry || ended_) return false;
+  tml_.NewMessage(ports_.clock.Local(), entry->from, entry->subject, entry->message);
+  ports_.shell.SetMessageCount(tml_.Count());
+  log.WriteLog("Note left by: " + tml_.Newest().Data().From);
+  return true;
+}
+
+void LockSession::AddRemoteMessage(const RemoteMessage& message) {
+  tml_.NewMessage(ports_.clock.Local(), message.from, message.subject, RemoteNoteBody(message));
+  ports_.shell.SetMessageCount(tml_.Count());
+  ports_.diagnostics.Mem("You received a message from remote address.");
+}
+
+void LockSession::ViewMessages() {
+  if (ended_) return;
+  if (brivakLocked_ && !Authorize("read messages", kLevelAdmin)) return;
+  if (ended_) return;
+  if (tml_.Empty()) {
+    ports_.shell.MessageBox("You have no messages.", "Brivak", MessageIcon::Warning);
+    return;
+  }
+  if (promptOpen_) return;
+  Modal([this] { ports_.shell.ShowMessages(tml_); });
+}
+
+void LockSession::ChangeAwayMessage() {
+  if (ended_ || promptOpen_) return;
+  if (!Authorize("change away message", kLevelUnlock) || ended_) return;
+  const auto& messages = ports_.settings.Messages;
+  AwayPickerRequest request{awayMessage_, messages.DefaultAwayMessage,
+                            ParseAwayPresets(SplitAwayMessages(messages.awayMessages)),
+                            messages.secsBeforeDefaultMsg, false};
+  awayMessage_ = Modal([&] { return ports_.shell.RunAwayPicker(request); });
+  if (ended_) return;
+  ports_.shell.SetAwayMessage(awayMessage_);
+  RefreshLayout();
+}
+
+void LockSession::RefreshLayout() {
+  if (ended_) return;
+  ports_.diagnostics.Debug("Refresh Layout");
+  if (ports_.settings.General.LayoutMode != 0) {
+    ports_.later.ReloadHtmlLayout();
+    return;
+  }
+  ApplyLayout(false);
+}
+
+// --- Bar, menu, timers and gestures ---
+
+void LockSession::OnStatusTick() {
+  if (ended_) return;
+  if (ports_.settings.General.showSysInfoPanel) RefreshSystemPanel();
+  ScanLayoutFile();
+}
+
+void LockSession::RefreshSystemPanel() {
+  SystemPanelTexts texts;
+  const std::int64_t now = ports_.clock.MonotonicMs();
+  texts.idle = "Idle " + SecondsToTimeStr(std::max<std::int64_t>(0, now - lastInputMs_) / 1000);
+  texts.clock = FormatPanelClock(ports_.clock.Local());
+  ports_.shell.UpdateSystemPanel(texts);
+}
+
+void LockSession::ScanLayoutFile() {
+  if (!ports_.settings.Advanced.ScanForLayoutFileChanges || layoutPath_.empty()) return;
+  const std::optional<std::int64_t> stamp = ModificationStamp(layoutPath_);
+  if (!stamp) return;
+  if (!layoutStamp_) {
+    layoutStamp_ = stamp;  // the first tick only records the stamp
+    return;
+  }
+  if (*stamp == *layoutStamp_) return;
+  auto& log = ports_.diagnostics;
+  log.Debug(std::to_string(*stamp) + " vs " + std::to_string(*layoutStamp_));
+  layoutStamp_ = stamp;
+  log.Mem("Refreshing layout...");
+  RefreshLayout();
+  log.LastMem("Done.");
+}
+
+void LockSession::OnMenuCommand(LockMenuCommand command) {
+  if (ended_ || !CommandAvailable(command)) return;
+  auto& log = ports_.diagnostics;
+  switch (command) {
+    case LockMenuCommand::ChangeAwayMessage:
+      ChangeAwayMessage();
+      return;
+    case LockMenuCommand::ViewMessages:
+      ViewMessages();
+      return;
+    case LockMenuCommand::HelpManual:
+      ports_.shell.ShowHelp();
+      return;
+    case LockMenuCommand::LayoutGuide:
+      if (!ports_.shell.OpenDocument(values_.appPath + "doc/Brivak Layout Formats.htm")) {
+        log.Mem("Cannot open " + values_.appPath + "doc/Brivak Layout Formats.htm");
+      }
+      return;
+    case LockMenuCommand::Readme: {
+      const std::string path = values_.appPath + "readme.txt";
+      std::string text;
+      if (!ReadTextFile(path, text)) text = "The file " + path + " does not exist.";
+      ports_.shell.ShowText("Readme.txt", text);
+      return;
+    }
+    case LockMenuCommand::Homepage:
+      if (Authorize("launch an external browser window", kLevelAdmin) && !ended_) {
+        ports_.shell.OpenDocument(kHomepage);
+      }
+      return;
+    case LockMenuCommand::About:
+      ports_.shell.ShowText("About Brivak", "Brivak 3.1\r\nThe workstation locker.");
+      return;
+    case LockMenuCommand::UnlockBrivak:
+      UnlockBrivak();
+      return;
+    case LockMenuCommand::UnlockAndExit:
+      UnlockAndExit();
+      return;
+    case LockMenuCommand::RefreshLayout:
+      log.Debug("F5 Refresh");
+      RefreshLayout();
+      return;
+    default:
+      // Commands of features this build does not carry never get here (CommandAvailable).
+      return;
+  }
+}
+
+void LockSession::OnRightButton() {
+  if (ended_) return;
+  lastInputMs_ = ports_.clock.MonotonicMs();
+  if (rightClicks_.RegisterRightClick()) ports_.shell.RunMenuTimer();
+}
+
+void LockSession::OnPointerMoved(int x, int y) {
+  if (ended_) return;
+  lastInputMs_ = ports_.clock.MonotonicMs();
+  if (!ports_.settings.Advanced.screenSaverExit || movementShutdownPosted_) return;
+  if (std::make_pair(x, y) == lastMousePoint_) return;
+  movementShutdownPosted_ = true;
+  ports_.diagnostics.Mem("Mouse movement detected, shutting down.");
+  ports_.host.PostCommand(LockCommand{"shutdown", {}, {}});
+}
+
+void LockSession::OnMessageCountClicked() { ViewMessages(); }
+
+void LockSession::OnConsoleToggle() {
+  if (ended_) return;
+  if (!ports_.settings.Security.UserChangeConsole && brivakLocked_) {
+    if (!Authorize("change console mode", kLevelAdmin)) {
+      if (!ended_) ports_.host.SecurityEvent("Bad credentials to change console mode.");
+      return;
+    }
+    if (ended_) return;
+  }
+  ports_.shell.SwitchConsolePage();
+}
+
+// The idle label ends the lock only as the unlock box would: with the password (or at once while
+// unlocked in place). It used to end the lock without one.
+void LockSession::OnIdleLabelClicked() { UnlockAndExit(); }
 
 void LockSession::SaveSettings() { ports_.host.SaveSettings(); }
 

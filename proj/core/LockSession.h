@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -28,6 +29,8 @@
 #include "proj/core/LaterSteps.h"
 #include "proj/core/LockShell.h"
 #include "proj/core/RelockCountdown.h"
+#include "proj/core/RightClickGesture.h"
+#include "proj/core/VisitorMessages.h"
 
 namespace brivak::core {
 
@@ -65,6 +68,7 @@ struct LockSessionValues {
   bool runoncekey = false;
   bool noprompt = false;
   std::string appData;  // "<data root>/Brivak 3.0/": the SLF fallback layout lives below it
+  std::string appPath;  // the program folder, ending in "/": help, readme and the layout guide
 };
 
 // The references must outlive the session.
@@ -127,6 +131,24 @@ class LockSession final : public LockEvents {
   bool OnCloseQuery() override;
   KeyDecision OnLockKey(const KeyEvent& event) override;
   void OnLockTimer() override;
+  void OnStatusTick() override;
+  void OnMenuCommand(LockMenuCommand command) override;
+  void OnRightButton() override;
+  void OnPointerMoved(int x, int y) override;
+  void OnMessageCountClicked() override;
+  void OnIdleLabelClicked() override;
+  void OnConsoleToggle() override;
+
+  // Visitor notes. `LeaveAMessage`: the note form; true when a note was left.
+  bool LeaveAMessage();
+  // "View Messages": Authorize("read messages", 2) while locked, then the reader.
+  void ViewMessages();
+  // "Change Away Message": Authorize("change away message", 1), the picker without its countdown,
+  // then the layout is refreshed.
+  void ChangeAwayMessage();
+  // `RefreshLayout`: the layout applied anew (F5, a changed layout file).
+  void RefreshLayout();
+  const TMessageList& Messages() const { return tml_; }
 
   // State.
   bool BrivakLocked() const { return brivakLocked_; }
@@ -145,14 +167,29 @@ class LockSession final : public LockEvents {
  private:
   // Records a change of Startup and how ShutDown undoes it.
   void Changed(std::string name, std::function<void()> undo);
-  void ApplyLayout();
+  // `BrivakSettingsApply` for the layout; the first call registers the layout's undo.
+  void ApplyLayout(bool first);
   void SaveSettings();
+  void PromptForAwayMessage();
+  void AddRemoteMessage(const RemoteMessage& message);
+  // A modal call of the shell: commands wait and other prompts stay closed while it runs.
+  template <typename F>
+  auto Modal(F&& call);
+  void ScanLayoutFile();
+  void RefreshSystemPanel();
 
   LockSessionPorts ports_;
   LockSessionValues values_;
   RelockCountdown countdown_;
   std::vector<std::pair<std::string, std::function<void()>>> undo_;
   std::string awayMessage_;
+  TMessageList tml_;  // the visitor notes of this lock; freed at its end
+  RightClickGesture rightClicks_;
+  std::pair<int, int> lastMousePoint_{0, 0};  // `LastMousePoint`
+  bool movementShutdownPosted_ = false;
+  std::int64_t lastInputMs_ = 0;  // the lock screen's last keyboard or pointer input (app idle time)
+  std::string layoutPath_;          // the layout file applied, for the scan for changes
+  std::optional<std::int64_t> layoutStamp_;  // `LayoutLastModified`
   std::int64_t startMs_ = 0;
   bool brivakLocked_ = false;
   bool brivakReady_ = false;

@@ -6,13 +6,38 @@
 // while they are open; the session guards itself against re-entry.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+#include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "proj/core/AwayMessages.h"
+#include "proj/core/BrivakSettings.h"
 #include "proj/core/KeyDecisions.h"
+#include "proj/core/LockMenu.h"
+#include "proj/core/VisitorMessages.h"
 
 namespace brivak::core {
 
 enum class MessageIcon { Information, Warning, Stop };
+
+// What the away-message picker ("Away Message") starts with.
+struct AwayPickerRequest {
+  std::string current;         // the away message now: the text box starts with it
+  std::string defaultMessage;  // DefaultAwayMessage
+  std::vector<AwayPreset> presets;
+  std::int32_t seconds = 10;   // secsBeforeDefaultMsg
+  bool countdown = true;       // false: "Change Away Message", which waits for the user
+};
+
+// One text of the system-information panel of the bottom bar; a missing value leaves it as it is.
+struct SystemPanelTexts {
+  std::optional<std::string> cpu, ram, ramHint, battery, clock, idle;
+  std::optional<int> cpuGauge, ramGauge, batteryGauge;
+  std::optional<std::uint32_t> batteryColor;  // 0x00BBGGRR
+};
 
 // What the lock screen window reports to the session. Set with LockShell::SetEvents.
 class LockEvents {
@@ -36,6 +61,20 @@ class LockEvents {
   virtual KeyDecision OnLockKey(const KeyEvent& event) = 0;
   // The window's one-second timer, running while the window exists (the re-lock countdown).
   virtual void OnLockTimer() = 0;
+  // The status timer (`brivakTimer`), once a second from StartStatusTimer to StopStatusTimer.
+  virtual void OnStatusTick() = 0;
+  // An item of the lock-screen menu or a hidden command key (only those whose feature exists).
+  virtual void OnMenuCommand(LockMenuCommand command) = 0;
+  // A press or release of the right mouse button anywhere on the lock screen.
+  virtual void OnRightButton() = 0;
+  // The pointer moved over the lock screen to (x, y), global coordinates.
+  virtual void OnPointerMoved(int x, int y) = 0;
+  // A click on the message-count label ("View Messages").
+  virtual void OnMessageCountClicked() = 0;
+  // A click on the idle label of the system-information panel.
+  virtual void OnIdleLabelClicked() = 0;
+  // The bar's console toggle.
+  virtual void OnConsoleToggle() = 0;
 };
 
 class LockShell {
@@ -99,6 +138,39 @@ class LockShell {
   virtual void BringToFront() = 0;
   // Hides the window for good; the owner destroys it afterwards. No event is sent after this.
   virtual void CloseWindow() = 0;
+
+  // --- Visitor notes and the away message ---
+  // The note form "Leave a Secure Note" (modal): the entry when a note passed the checks and was
+  // left, nullopt on cancel.
+  virtual std::optional<NoteEntry> RunNoteForm(const MessageSettings& settings) = 0;
+  // The message reader "Messages" (modal), opened on the first message.
+  virtual void ShowMessages(const TMessageList& messages) = 0;
+  // The message-count label.
+  virtual void SetMessageCount(std::size_t count) = 0;
+  // The away-message picker (modal); returns the away message chosen.
+  virtual std::string RunAwayPicker(const AwayPickerRequest& request) = 0;
+  // The away-message label.
+  virtual void SetAwayMessage(const std::string& text) = 0;
+
+  // --- Bottom bar and timers ---
+  // Starts / stops the status timer (OnStatusTick).
+  virtual void StartStatusTimer() = 0;
+  virtual void StopStatusTimer() = 0;
+  // Shows or hides the system-information panel of the bar.
+  virtual void ShowSystemPanel(bool visible) = 0;
+  virtual void UpdateSystemPanel(const SystemPanelTexts& texts) = 0;
+  // Switches the bar's notebook between the mini-browser and the console page.
+  virtual void SwitchConsolePage() = 0;
+  // The menu timer: shows the bar; the menu opens when its button is up, else it closes.
+  virtual void RunMenuTimer() = 0;
+  // The help viewer on the program's help pages.
+  virtual void ShowHelp() = 0;
+  // An information dialog of the menu ("About...", "Readme.txt"): a read-only text.
+  virtual void ShowText(const std::string& caption, const std::string& text) = 0;
+  // Opens a file or web address with the desktop's default program; false when it cannot.
+  virtual bool OpenDocument(const std::string& pathOrUrl) = 0;
+  // The pointer's position now, global coordinates.
+  virtual std::pair<int, int> CursorPosition() = 0;
 };
 
 }  // namespace brivak::core

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -86,7 +87,7 @@ const std::map<std::string, std::string> kUndoOf = {
     {"later:RestoreAutoRun", "later:SetAutoRun"},
     {"later:EnableBalloonTips", "later:DisableBalloonTips"},
     {"later:EnableTaskManager", "later:DisableTaskManager"},
-    {"later:StopStatusBar", "later:StartStatusBar"},
+    {"shell:StopStatusTimer", "shell:StartStatusTimer"},
 };
 
 std::string CallName(const std::string& entry) { return entry.substr(0, entry.find(' ')); }
@@ -187,16 +188,15 @@ TEST_F(LockSessionTest, TheDefaultLaterStepsSayWhatIsMissing) {
   EXPECT_TRUE(ConsoleHas("Plug-ins: not in this build"));
   EXPECT_TRUE(ConsoleHas("Taskbar policy: not in this build"));
   EXPECT_FALSE(plain.ApplyHtmlLayout("x.html"));
-  EXPECT_EQ(plain.PromptForAwayMessage("Away"), "Away");
 }
 
 TEST_F(LockSessionTest, ShutDownRunsOnceAlsoWhenADialogInsideItPumpsAnotherShutdown) {
   settings_.Logging.LogBrivakExit = true;
-  later_.hasMessages = true;
   auto& session = Started();
+  session.Dispatch({"remotemessage", "", {"ann", "subj", "body", ""}});
   // The messages dialog at the end is modal: a "shutdown" and a close request pumped meanwhile do
   // nothing.
-  later_.duringMessages = [&] {
+  shell_.duringMessages = [&] {
     session.Dispatch({"shutdown", "", {}});
     session.ShutDown();
     session.UnlockAndExit();
@@ -205,7 +205,7 @@ TEST_F(LockSessionTest, ShutDownRunsOnceAlsoWhenADialogInsideItPumpsAnotherShutd
   session.Dispatch({"shutdown", "", {}});
   EXPECT_EQ(host_.closes, 1);
   EXPECT_EQ(LogCount("Brivak Shutdown"), 1);
-  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "later:ShowMessagesAtEnd"), 1);
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:ShowMessages 1"), 1);
   EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:ReleaseInputGrabs"), 1);
 }
 
@@ -266,9 +266,9 @@ TEST_F(LockSessionTest, DispatcherWords) {
     std::string expected;  // journal entry the word leads to
   };
   const Case cases[] = {
-      {{"leavemessage", "", {}}, "later:LeaveMessage"},
-      {{"remotemessage", "", {"ann", "subj", "body", "a@example.org"}}, "later:AddRemoteMessage ann"},
-      {{"changeawaymessage", "", {}}, "later:ChangeAwayMessage"},
+      {{"leavemessage", "", {}}, "shell:RunNoteForm"},
+      {{"remotemessage", "", {"ann", "subj", "body", "a@example.org"}}, "shell:MessageCount 1"},
+      {{"changeawaymessage", "", {}}, "shell:Authorize change away message 1"},
       {{"focus", "", {}}, "shell:BringToFront"},
       {{"badpass", "bob", {}}, "shell:MessageBox Incorrect username/password. |Brivak"},
       {{"options", "", {}}, "shell:Authorize change Options 2"},
@@ -505,6 +505,279 @@ TEST_F(LockSessionTest, ChangedPasswordIsSaved) {
   shell_.changePasswordResult = true;
   session.OnChangePassword();
   EXPECT_EQ(host_.saves, saves + 1);
+}
+
+
+// --- Visitor notes ---
+
+TEST_F(LockSessionTest, ANoteLeftThroughTheFormIsCountedAndLogged) {
+  auto& session = Started();
+  shell_.noteAnswers = {NoteEntry{"ann", "lunch", "", "back at 2"}, std::nullopt, NoteEntry{"", "", "", "anon"}};
+  EXPECT_TRUE(session.LeaveAMessage());
+  EXPECT_FALSE(session.LeaveAMessage()) << "cancelled";
+  session.OnLeaveMessage();  // the unlock box's button
+  ASSERT_EQ(session.Messages().Count(), 2u);
+  EXPECT_EQ(session.Messages().At(0).Data().Body, "back at 2");
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:MessageCount 1"), 1);
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:MessageCount 2"), 1);
+  EXPECT_EQ(LogCount("Note left by: ann"), 1);
+  EXPECT_EQ(LogCount("Note left by: "), 1) << "a note without a name";
+}
+
+TEST_F(LockSessionTest, RemoteNotesAreFiledWithTheSendersAddressAndShownAtTheEnd) {
+  auto& session = Started();
+  session.Dispatch({"remotemessage", "", {"adm", "hello", "Call me", "adm@example.org"}});
+  session.Dispatch({"remotemessage", "", {"adm", "again", "Second", ""}});
+  ASSERT_EQ(session.Messages().Count(), 2u);
+  EXPECT_EQ(session.Messages().At(0).Data().Subject, "hello");
+  EXPECT_TRUE(ConsoleHas("You received a message from remote address."));
+
+  bool stillCovered = false;
+  shell_.duringMessages = [&] {
+    const auto& pending = session.PendingUndo();
+    stillCovered = std::find(pending.begin(), pending.end(), "covers") != pending.end();
+  };
+  session.ShutDown();
+  ASSERT_EQ(shell_.shown.size(), 1u) << "the reader opens once, at the end";
+  EXPECT_EQ(shell_.shown[0], (std::vector<std::string>{"Call me\r\n\r\nFrom email: adm@example.org",
+                                                       "Second\r\n\r\nFrom email: "}));
+  EXPECT_TRUE(stillCovered) << "the reader shows while the screens are still covered";
+  EXPECT_TRUE(session.Messages().Empty()) << "freed at the end of the lock";
+}
+
+TEST_F(LockSessionTest, ALockWithoutNotesEndsWithoutTheReader) {
+  auto& session = Started();
+  session.ShutDown();
+  EXPECT_TRUE(shell_.shown.empty());
+}
+
+TEST_F(LockSessionTest, ViewMessagesNeedsAdminWhileLockedOnly) {
+  auto& session = Started();
+  session.Dispatch({"remotemessage", "", {"adm", "s", "b", ""}});
+  shell_.authorizeAnswers = {false};
+  session.OnMenuCommand(LockMenuCommand::ViewMessages);
+  EXPECT_TRUE(shell_.shown.empty()) << "refused";
+  shell_.authorizeAnswers = {true};
+  session.OnMessageCountClicked();
+  EXPECT_EQ(shell_.shown.size(), 1u);
+  EXPECT_EQ(shell_.prompts.back(), (std::pair<std::string, int>{"read messages", 2}));
+
+  shell_.authorizeAnswers = {true};
+  session.UnlockBrivak();
+  const auto prompts = shell_.prompts.size();
+  session.Dispatch({"readmessages", "", {}});
+  EXPECT_EQ(shell_.shown.size(), 2u);
+  EXPECT_EQ(shell_.prompts.size(), prompts) << "unlocked in place: no password";
+}
+
+// --- Away messages ---
+
+TEST_F(LockSessionTest, ThePickerComesAfterTheCoversAndTheGrabs) {
+  settings_.Messages.promptForAwayMsg = true;
+  settings_.Messages.secsBeforeDefaultMsg = 2;
+  settings_.Messages.DefaultAwayMessage = "Away";
+  settings_.Messages.awayMessages = "Lunch=Gone To Lunch\r\nMeeting=In a meeting\r\n";
+  shell_.picker = [](const AwayPickerRequest&) { return std::string("In a meeting"); };
+  auto& session = Started();
+  const auto at = [&](const std::string& entry) {
+    return std::find(journal_.begin(), journal_.end(), entry) - journal_.begin();
+  };
+  ASSERT_LT(at("shell:RunAwayPicker countdown"), static_cast<long>(journal_.size()));
+  EXPECT_LT(at("shell:FillScreen"), at("shell:RunAwayPicker countdown"));
+  EXPECT_LT(at("shell:TakeInputGrabs"), at("shell:RunAwayPicker countdown"));
+  EXPECT_LT(at("shell:RunAwayPicker countdown"), at("shell:AwayMessage In a meeting"));
+  ASSERT_EQ(shell_.pickerRequests.size(), 1u);
+  const AwayPickerRequest& request = shell_.pickerRequests[0];
+  EXPECT_EQ(request.current, "Away");
+  EXPECT_EQ(request.seconds, 2);
+  ASSERT_EQ(request.presets.size(), 2u);
+  EXPECT_EQ(request.presets[1].name, "Meeting");
+  EXPECT_EQ(session.AwayMessage(), "In a meeting");
+  EXPECT_TRUE(ConsoleHas("Prompting for Away Message.."));
+}
+
+TEST_F(LockSessionTest, NoPickerWithoutThePromptOrWithNoprompt) {
+  settings_.Messages.DefaultAwayMessage = "Away";
+  for (const bool noprompt : {false, true}) {
+    journal_.clear();
+    settings_.Messages.promptForAwayMsg = noprompt;
+    values_.noprompt = noprompt;
+    auto& session = Started();
+    EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:RunAwayPicker countdown"), 0);
+    EXPECT_EQ(session.AwayMessage(), "Away");
+    session.ShutDown();
+  }
+}
+
+TEST_F(LockSessionTest, CommandsWaitWhileThePickerIsOpen) {
+  settings_.Messages.promptForAwayMsg = true;
+  bool accepted = true;
+  shell_.picker = [&](const AwayPickerRequest& r) {
+    accepted = session_->AcceptsCommands();
+    return r.defaultMessage;
+  };
+  auto& session = Started();
+  EXPECT_FALSE(accepted);
+  EXPECT_TRUE(session.AcceptsCommands());
+}
+
+TEST_F(LockSessionTest, ChangeAwayMessageNeedsUnlockLevelAndRefreshesTheLayout) {
+  settings_.Messages.DefaultAwayMessage = "Away";
+  auto& session = Started();
+  shell_.authorizeAnswers = {false};
+  session.OnMenuCommand(LockMenuCommand::ChangeAwayMessage);
+  EXPECT_TRUE(shell_.pickerRequests.empty());
+  EXPECT_EQ(shell_.prompts.back(), (std::pair<std::string, int>{"change away message", 1}));
+
+  shell_.authorizeAnswers = {true};
+  shell_.picker = [](const AwayPickerRequest&) { return std::string("Back soon"); };
+  const auto mark = journal_.size();
+  session.Dispatch({"changeawaymessage", "", {}});
+  ASSERT_EQ(shell_.pickerRequests.size(), 1u);
+  EXPECT_FALSE(shell_.pickerRequests[0].countdown) << "no countdown during the lock";
+  EXPECT_EQ(session.AwayMessage(), "Back soon");
+  const auto after = Since(mark);
+  EXPECT_NE(std::find(after.begin(), after.end(), "shell:ApplySlfLayout " + settings_.General.LayoutFile + " [Back soon]"),
+            after.end())
+      << "the layout is refreshed with the new message";
+}
+
+// --- Menu, keys, gestures, the status tick ---
+
+TEST_F(LockSessionTest, MenuItemsOfFeaturesNotInThisBuildAreDisabledAndDoNothing) {
+  auto& session = Started();
+  std::vector<const LockMenuItem*> items;
+  for (const auto& item : LockMenuItems()) {
+    items.push_back(&item);
+    for (const auto& child : item.children) items.push_back(&child);
+  }
+  std::vector<std::string> captions;
+  for (const auto& item : LockMenuItems()) captions.push_back(item.caption);
+  EXPECT_EQ(captions, (std::vector<std::string>{"Change Away Message", "View Messages", "ScreenSavers", "Layouts",
+                                                "Edit this Layout's Code (F11)", "Power", "Options", "Brivak Logs",
+                                                "Help", "Unlock Brivak", "Unlock && Exit"}));
+  for (const LockMenuItem* item : items) {
+    if (LockFeatureAvailable(item->feature)) continue;
+    const auto mark = journal_.size();
+    session.OnMenuCommand(item->command);
+    EXPECT_TRUE(Since(mark).empty()) << item->caption;
+  }
+}
+
+TEST_F(LockSessionTest, HiddenKeys) {
+  struct Case {
+    int f;
+    char letter;
+    bool ctrl;
+    std::optional<LockMenuCommand> command;
+  };
+  const Case cases[] = {
+      {1, 0, false, LockMenuCommand::HelpManual},      {2, 0, false, LockMenuCommand::Options},
+      {3, 0, false, LockMenuCommand::Deployment},      {5, 0, false, LockMenuCommand::RefreshLayout},
+      {6, 0, false, LockMenuCommand::EditLayout},      {11, 0, false, LockMenuCommand::MonitorOff},
+      {12, 0, false, LockMenuCommand::Standby},        {0, 'A', true, LockMenuCommand::ChangeAwayMessage},
+      {0, 'a', true, LockMenuCommand::ChangeAwayMessage}, {0, 'A', false, std::nullopt},
+      {9, 0, false, std::nullopt},                     {4, 0, false, std::nullopt},
+  };
+  for (const Case& c : cases) EXPECT_EQ(HiddenKeyCommand(c.f, c.letter, c.ctrl), c.command) << c.f << c.letter;
+
+  auto& session = Started();
+  const auto mark = journal_.size();
+  session.OnMenuCommand(LockMenuCommand::RefreshLayout);
+  const auto after = Since(mark);
+  EXPECT_NE(std::find(after.begin(), after.end(), "shell:ApplySlfLayout " + settings_.General.LayoutFile + " []"),
+            after.end());
+  session.OnMenuCommand(LockMenuCommand::HelpManual);
+  EXPECT_EQ(journal_.back(), "shell:ShowHelp");
+}
+
+TEST_F(LockSessionTest, ThreeQuickRightClicksRunTheMenuTimer) {
+  auto& session = Started();
+  for (int i = 0; i < 4; ++i) {
+    clock_.Advance(150);
+    session.OnRightButton();
+  }
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:RunMenuTimer"), 0);
+  clock_.Advance(150);
+  session.OnRightButton();
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:RunMenuTimer"), 1);
+}
+
+TEST_F(LockSessionTest, PointerMovementEndsTheLockOnlyWithScreenSaverExit) {
+  for (const bool exitOnMove : {false, true}) {
+    host_.posted.clear();
+    settings_.Advanced.screenSaverExit = exitOnMove;
+    shell_.cursor = {10, 20};
+    auto& session = Started();
+    session.OnPointerMoved(10, 20);  // where it was at the start: no movement
+    EXPECT_TRUE(host_.posted.empty());
+    session.OnPointerMoved(11, 20);
+    session.OnPointerMoved(12, 20);
+    EXPECT_EQ(host_.posted.size(), exitOnMove ? 1u : 0u) << "posted once";
+    if (exitOnMove) EXPECT_TRUE(ConsoleHas("Mouse movement detected, shutting down."));
+    session.ShutDown();
+  }
+}
+
+TEST_F(LockSessionTest, TheConsoleToggleNeedsAdminUnlessUsersMayChangeIt) {
+  auto& session = Started();
+  shell_.authorizeAnswers = {false, true};
+  session.OnConsoleToggle();
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:SwitchConsolePage"), 0);
+  EXPECT_EQ(host_.securityEvents, (std::vector<std::string>{"Bad credentials to change console mode."}));
+  session.OnConsoleToggle();
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:SwitchConsolePage"), 1);
+  EXPECT_EQ(shell_.prompts.back(), (std::pair<std::string, int>{"change console mode", 2}));
+
+  settings_.Security.UserChangeConsole = true;
+  const auto prompts = shell_.prompts.size();
+  session.OnConsoleToggle();
+  EXPECT_EQ(shell_.prompts.size(), prompts);
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:SwitchConsolePage"), 2);
+}
+
+TEST_F(LockSessionTest, TheIdleLabelAsksForThePassword) {
+  auto& session = Started();
+  session.OnIdleLabelClicked();
+  EXPECT_EQ(host_.closes, 0);
+  EXPECT_EQ(shell_.prompts.back(), (std::pair<std::string, int>{"unlock && exit Brivak", 1}));
+}
+
+TEST_F(LockSessionTest, StatusTickRefreshesThePanelOnlyWhenShown) {
+  for (const bool shown : {false, true}) {
+    shell_.panelUpdates.clear();
+    settings_.General.showSysInfoPanel = shown;
+    auto& session = Started();
+    EXPECT_NE(std::find(journal_.begin(), journal_.end(), std::string("shell:SystemPanel ") + (shown ? "1" : "0")),
+              journal_.end());
+    clock_.Advance(61000);
+    session.OnStatusTick();
+    ASSERT_EQ(shell_.panelUpdates.size(), shown ? 1u : 0u);
+    if (shown) {
+      EXPECT_EQ(shell_.panelUpdates[0].idle, "Idle 1 min 1 sec");
+      EXPECT_EQ(shell_.panelUpdates[0].clock, "10:02:02 am") << "after two advances of 61 s";
+    }
+    session.ShutDown();
+  }
+}
+
+TEST_F(LockSessionTest, ALayoutSavedDuringTheLockIsReloadedOnTheNextTick) {
+  settings_.Advanced.ScanForLayoutFileChanges = true;
+  auto& session = Started();
+  session.OnStatusTick();  // records the stamp
+  const auto count = [&] {
+    return std::count(journal_.begin(), journal_.end(), "shell:ApplySlfLayout " + settings_.General.LayoutFile + " []");
+  };
+  const auto before = count();
+  session.OnStatusTick();
+  EXPECT_EQ(count(), before) << "unchanged";
+  std::filesystem::last_write_time(settings_.General.LayoutFile,
+                                   std::filesystem::last_write_time(settings_.General.LayoutFile) + std::chrono::seconds(5));
+  session.OnStatusTick();
+  EXPECT_EQ(count(), before + 1);
+  EXPECT_TRUE(ConsoleHas("Refreshing layout..."));
+  session.ShutDown();
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:FreeCreatedControls"), 1) << "one undo for the layout";
 }
 
 }  // namespace

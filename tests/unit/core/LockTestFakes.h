@@ -5,6 +5,7 @@
 #include <deque>
 #include <functional>
 #include <stdexcept>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -95,6 +96,53 @@ class RecordingLockShell : public LockShell {
   void BringToFront() override { Record("BringToFront"); }
   void CloseWindow() override { Record("CloseWindow"); }
 
+  // Answers of the next note forms (cancel once they run out).
+  std::deque<std::optional<NoteEntry>> noteAnswers;
+  std::optional<NoteEntry> RunNoteForm(const MessageSettings&) override {
+    Record("RunNoteForm");
+    if (duringPrompt) duringPrompt();
+    if (noteAnswers.empty()) return std::nullopt;
+    auto answer = noteAnswers.front();
+    noteAnswers.pop_front();
+    return answer;
+  }
+  // Run while the (modal) reader is open; `shown` holds the bodies of the messages it showed.
+  std::function<void()> duringMessages;
+  std::vector<std::vector<std::string>> shown;
+  void ShowMessages(const TMessageList& messages) override {
+    Record("ShowMessages " + std::to_string(messages.Count()));
+    std::vector<std::string> bodies;
+    for (std::size_t i = 0; i < messages.Count(); ++i) bodies.push_back(messages.At(i).Data().Body);
+    shown.push_back(std::move(bodies));
+    if (duringMessages) duringMessages();
+  }
+  void SetMessageCount(std::size_t count) override { Record("MessageCount " + std::to_string(count)); }
+  // The picker's answer; the default message when empty.
+  std::function<std::string(const AwayPickerRequest&)> picker;
+  std::vector<AwayPickerRequest> pickerRequests;
+  std::string RunAwayPicker(const AwayPickerRequest& request) override {
+    Record(std::string("RunAwayPicker ") + (request.countdown ? "countdown" : "waiting"));
+    pickerRequests.push_back(request);
+    if (duringPrompt) duringPrompt();
+    return picker ? picker(request) : request.defaultMessage;
+  }
+  void SetAwayMessage(const std::string& text) override { Record("AwayMessage " + text); }
+  void StartStatusTimer() override { Record("StartStatusTimer"); }
+  void StopStatusTimer() override { Record("StopStatusTimer"); }
+  void ShowSystemPanel(bool visible) override { Record(std::string("SystemPanel ") + (visible ? "1" : "0")); }
+  std::vector<SystemPanelTexts> panelUpdates;
+  void UpdateSystemPanel(const SystemPanelTexts& texts) override { panelUpdates.push_back(texts); }
+  void RunMenuTimer() override { Record("RunMenuTimer"); }
+  void SwitchConsolePage() override { Record("SwitchConsolePage"); }
+  void ShowHelp() override { Record("ShowHelp"); }
+  void ShowText(const std::string& caption, const std::string&) override { Record("ShowText " + caption); }
+  bool OpenDocument(const std::string& pathOrUrl) override {
+    Record("OpenDocument " + pathOrUrl);
+    return true;
+  }
+  std::pair<int, int> cursor{100, 100};
+  std::pair<int, int> CursorPosition() override { return cursor; }
+
   bool countdownVisible = false;
 
  private:
@@ -106,7 +154,6 @@ class RecordingLaterSteps : public LaterSteps {
  public:
   RecordingLaterSteps(LogSink& log, Journal& journal) : LaterSteps(log), journal_(journal) {}
 
-  bool hasMessages = false;
   bool htmlApplies = false;
 
   void CreateProcessMapper() override { Record("CreateProcessMapper"); }
@@ -126,19 +173,6 @@ class RecordingLaterSteps : public LaterSteps {
   void EnableBalloonTips() override { Record("EnableBalloonTips"); }
   void DisableTaskManager() override { Record("DisableTaskManager"); }
   void EnableTaskManager() override { Record("EnableTaskManager"); }
-  void StartStatusBar() override { Record("StartStatusBar"); }
-  void StopStatusBar() override { Record("StopStatusBar"); }
-  bool HasMessages() override { return hasMessages; }
-  // Run while the (modal) messages dialog at the end of a lock is open.
-  std::function<void()> duringMessages;
-  void ShowMessagesAtEnd() override {
-    Record("ShowMessagesAtEnd");
-    if (duringMessages) duringMessages();
-  }
-  void LeaveMessage() override { Record("LeaveMessage"); }
-  void AddRemoteMessage(const RemoteMessage& message) override { Record("AddRemoteMessage " + message.from); }
-  void MessagesDialog() override { Record("MessagesDialog"); }
-  void ChangeAwayMessage() override { Record("ChangeAwayMessage"); }
   void ReloadHtmlLayout() override { Record("ReloadHtmlLayout"); }
 
  private:
