@@ -416,6 +416,7 @@ void TrayController::Timer1Timer() {
   values.runoncekey = options_.runoncekey;
   values.noprompt = options_.noprompt || options_.paramstring == "-noprompt";
   values.appData = values_.appData;
+  values.appPath = values_.appPath;
 
   // The state is on disk and the watchdog's covers are mapped before the lock screen exists: from
   // here on a crash leaves the screens covered.

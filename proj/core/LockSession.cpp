@@ -649,6 +649,12 @@ void LockSession::OnMenuCommand(LockMenuCommand command) {
     case LockMenuCommand::UnlockAndExit:
       UnlockAndExit();
       return;
+    case LockMenuCommand::Options:
+      Dispatch(LockCommand{"options", {}, {}});
+      return;
+    case LockMenuCommand::Logs:
+      Dispatch(LockCommand{"logs", {}, {}});
+      return;
     case LockMenuCommand::RefreshLayout:
       log.Debug("F5 Refresh");
       RefreshLayout();

@@ -95,6 +95,8 @@ class TfrmPickAwayMsg : public QDialog {
   void ChoosePreset(int index);
   void UseDefault();
   void Ok();
+  // Esc: the default message.
+  void reject() override;
   QString StatusText() const;
   QComboBox* Presets() const { return presets_; }
   QPlainTextEdit* Text() const { return memAwayMessage_; }
@@ -103,7 +105,6 @@ class TfrmPickAwayMsg : public QDialog {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void showEvent(QShowEvent* event) override;
-  void reject() override;  // Esc: the default message
 
  private:
   void Step(const core::AwayCountdown::Step& step);

@@ -28,7 +28,7 @@ PromptServices& QtLockScreenFactory::Prompts(app::TrayController& tray) {
 
 std::unique_ptr<core::LockShell> QtLockScreenFactory::Create(app::TrayController& tray) {
   LockWindowPorts ports{tray.Log(), tray.Clock(), guard_, Prompts(tray).Context(), tray.Values().appData, {}, {}, {}, {},
-                        front_};
+                        front_, &tray.Log().TrayConsole(), tray.Values().appPath};
   return std::make_unique<TfrmMain>(std::move(ports));
 }
 

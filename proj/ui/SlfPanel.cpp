@@ -485,6 +485,8 @@ void SlfPanel::Tick(const platform::LocalTime& now, std::int64_t lockUptimeSec,
 
 void SlfPanel::SetMessageCount(int count) { SetCaption(c_->messageCount, MessageCountText(count)); }
 
+void SlfPanel::SetAwayMessage(const QString& text) { SetCaption(c_->awayMessage, text); }
+
 void SlfPanel::FocusBox() {
   if (!c_->password->isHidden()) {
     c_->password->setFocus(Qt::OtherFocusReason);

@@ -42,6 +42,8 @@ class SlfPanel : public QWidget {
   // Rewrites the message-count label ("0 Messages", "1 Message", "2 Messages"), re-measured when
   // it sizes itself.
   void SetMessageCount(int count);
+  // Rewrites the away-message label (the picker's choice).
+  void SetAwayMessage(const QString& text);
 
   // Focuses the password edit when visible, else the user-name edit when visible.
   void FocusBox();

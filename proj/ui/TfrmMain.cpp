@@ -2,6 +2,15 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCursor>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QUrl>
+#include <QVBoxLayout>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -15,7 +24,12 @@
 #include <QToolButton>
 
 #include "proj/core/SlfLayout.h"
+#include "proj/core/SlfValues.h"
+#include "proj/ui/BrivakBar.h"
+#include "proj/ui/HelpViewer.h"
+#include "proj/ui/MessageDialogs.h"
 #include "proj/ui/SlfPanel.h"
+#include "proj/ui/SlfStyle.h"
 
 namespace brivak::ui {
 
@@ -44,6 +58,40 @@ QMessageBox::Icon ToQtIcon(core::MessageIcon icon) {
   }
   return QMessageBox::NoIcon;
 }
+
+// `pop1`: a menu with a vertical side caption along its left edge.
+class SideCaptionMenu : public QMenu {
+ public:
+  static constexpr int kStrip = 22;
+  SideCaptionMenu(const QString& caption, QWidget* parent) : QMenu(parent), caption_(caption) {
+    setContentsMargins(kStrip, 0, 0, 0);
+  }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override {
+    QMenu::paintEvent(event);
+    QPainter p(this);
+    p.fillRect(QRect(0, 0, kStrip, height()), QColor(0x10, 0x30, 0x70));
+    p.setPen(Qt::white);
+    QFont font = p.font();
+    font.setBold(true);
+    p.setFont(font);
+    p.translate(kStrip - 6, height() - 6);
+    p.rotate(-90);
+    p.drawText(0, 0, caption_);
+  }
+
+ private:
+  QString caption_;
+};
+
+QColor BarColor(const std::string& setting) {
+  const auto color = core::ParseSlfColor(setting.empty() ? std::string("$00303030") : setting);
+  return SlfQColor(color ? *color : 0x303030);
+}
+
+// The function key of a Qt key (1..12), or 0.
+int FunctionKey(int key) { return key >= Qt::Key_F1 && key <= Qt::Key_F12 ? key - Qt::Key_F1 + 1 : 0; }
 
 }  // namespace
 
@@ -74,34 +122,48 @@ TfrmMain::TfrmMain(LockWindowPorts ports)
   lblTimeToLock_->setStyleSheet(QStringLiteral("color: #ffffff; background: transparent;"));
   lblTimeToLock_->hide();
 
-  // The lock-screen menu: what this build carries is enabled, the rest is shown disabled.
-  menu_ = new QMenu(this);
-  menu_->setObjectName(QStringLiteral("lockMenu"));
-  QAction* unlock = menu_->addAction(QStringLiteral("Unlock Brivak"));
-  unlock->setObjectName(QStringLiteral("mnuUnlock"));
-  connect(unlock, &QAction::triggered, this, [this] {
-    if (events_) events_->UnlockBrivak();
+  connect(panel_, &SlfPanel::messageCountClicked, this, [this] {
+    if (events_) events_->OnMessageCountClicked();
   });
-  QAction* unlockExit = menu_->addAction(QStringLiteral("Unlock && Exit"));
-  unlockExit->setObjectName(QStringLiteral("mnuUnlockExit"));
-  connect(unlockExit, &QAction::triggered, this, [this] {
-    if (events_) events_->UnlockAndExit();
-  });
-  menu_->addSeparator();
-  for (const char* later : {"Options", "Brivak Logs", "View Messages", "Leave a Message", "Change Away Message",
-                            "Layouts", "Screen Savers", "Stand By", "Hibernate", "Suspend Network"}) {
-    menu_->addAction(QString::fromUtf8(later))->setEnabled(false);
-  }
 
-  menuButton_ = new QToolButton(this);
-  menuButton_->setObjectName(QStringLiteral("menuButton"));
-  menuButton_->setText(QStringLiteral("Brivak 3.1"));
-  menuButton_->setFocusPolicy(Qt::NoFocus);
-  menuButton_->setStyleSheet(QStringLiteral("color: #c0c0c0; background: #202020; border: 1px solid #404040;"));
-  connect(menuButton_, &QToolButton::clicked, this, &TfrmMain::OpenMenu);
+  const auto& settings = ports_.passwords.settings;
+  bar_ = new BrivakBar(this, BarColor(settings.BrivakBar.color));
+  bar_->ShowConsolePage(settings.General.defaultToMemo);
+  bar_->SetOptionsAvailable(core::CommandAvailable(core::LockMenuCommand::Options));
+  bar_->onMenu = [this] {
+    if (menu_->isVisible()) {
+      menu_->hide();
+    } else {
+      OpenMenu();
+    }
+  };
+  bar_->onMinimize = [this] {
+    if (ports_.passwords.settings.General.HideBrivakBarOnMinimize) {
+      bar_->hide();
+    } else {
+      bar_->ToggleCollapsed();
+    }
+  };
+  bar_->onOptions = [this] {
+    if (events_) events_->OnMenuCommand(core::LockMenuCommand::Options);
+  };
+  bar_->onConsoleToggle = [this] {
+    if (events_) events_->OnConsoleToggle();
+  };
+  bar_->onHelp = [this] {
+    if (events_) events_->OnMenuCommand(core::LockMenuCommand::HelpManual);
+  };
+  bar_->onIdleClicked = [this] {
+    if (events_) events_->OnIdleLabelClicked();
+  };
+  BuildMenu();
 
+  setMouseTracking(true);
+  panel_->setMouseTracking(true);
   lockTimer_.setInterval(1000);
   connect(&lockTimer_, &QTimer::timeout, this, &TfrmMain::OnTick);
+  brivakTimer_.setInterval(1000);
+  connect(&brivakTimer_, &QTimer::timeout, this, &TfrmMain::OnStatusTimer);
 
   // Keys reach the focused edit first: look at them before any widget of this window does.
   qApp->installEventFilter(this);
@@ -292,10 +354,11 @@ void TfrmMain::ShowCountdown(const std::string& text) {
 void TfrmMain::HideCountdown() { lblTimeToLock_->hide(); }
 
 void TfrmMain::SetLockedLook(bool locked) {
+  // The start of a lock, a lock again after being unlocked in place, unlocked in place.
+  const bool again = locked && !locked_;
   locked_ = locked;
-  menuButton_->setText(locked ? QStringLiteral("Brivak 3.1") : QStringLiteral("Brivak 3.1 (unlocked)"));
-  menuButton_->adjustSize();
-  LayoutChrome();
+  bar_->SetMenuLook(!locked ? BrivakBar::MenuLook::Unlocked
+                            : again ? BrivakBar::MenuLook::Relocked : BrivakBar::MenuLook::Start);
 }
 
 void TfrmMain::BringToFront() {
@@ -313,21 +376,191 @@ void TfrmMain::CloseWindow() {
   followScreens_ = false;
   grabs_.Stop();
   covers_.ReleaseAll();
+  brivakTimer_.stop();
   menu_->hide();
   if (messageBox_) messageBox_->close();
   hide();
 }
 
+void TfrmMain::BuildMenu() {
+  auto* menu = new SideCaptionMenu(QString::fromUtf8(core::kLockMenuSideCaption), this);
+  menu_ = menu;
+  menu_->setObjectName(QStringLiteral("pop1"));
+  connect(menu_, &QMenu::aboutToHide, this, [this] { bar_->MenuButton()->setChecked(false); });
+  const auto add = [this](QMenu* into, const core::LockMenuItem& item, const auto& self) -> void {
+    const QString caption = QString::fromStdString(item.caption);
+    const bool available = core::LockFeatureAvailable(item.feature);
+    if (!item.children.empty() || item.submenu) {
+      QMenu* sub = into->addMenu(caption);
+      sub->setEnabled(available);
+      for (const core::LockMenuItem& child : item.children) self(sub, child, self);
+      return;
+    }
+    QAction* action = into->addAction(caption);
+    action->setEnabled(available);
+    menuActions_.emplace_back(item.command, action);
+    const core::LockMenuCommand command = item.command;
+    connect(action, &QAction::triggered, this, [this, command] {
+      if (events_) events_->OnMenuCommand(command);
+    });
+  };
+  const auto& items = core::LockMenuItems();
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    // Separators before "Options" and before "Unlock Brivak".
+    if (items[i].command == core::LockMenuCommand::Options || items[i].command == core::LockMenuCommand::UnlockBrivak) {
+      menu_->addSeparator();
+    }
+    add(menu_, items[i], add);
+  }
+}
+
+QAction* TfrmMain::MenuAction(core::LockMenuCommand command) const {
+  for (const auto& [c, action] : menuActions_) {
+    if (c == command) return action;
+  }
+  return nullptr;
+}
+
 void TfrmMain::OpenMenu() {
   if (closing_) return;
-  menu_->popup(mapToGlobal(menuButton_->geometry().topLeft()));
+  bar_->MenuButton()->setChecked(true);
+  const QPoint at = bar_->mapToGlobal(bar_->MenuButton()->geometry().topLeft());
+  menu_->popup(at - QPoint(0, menu_->sizeHint().height()));
+}
+
+// The menu timer's tick: the bar shows; the menu opens when its button is up, else it closes.
+void TfrmMain::RunMenuTimer() {
+  if (closing_) return;
+  bar_->show();
+  if (bar_->BarHeight() == BrivakBar::kCollapsedHeight) bar_->SetBarHeight(BrivakBar::kHeight);
+  if (menu_->isVisible()) {
+    menu_->hide();
+    bar_->MenuButton()->setChecked(false);
+  } else {
+    OpenMenu();
+  }
+}
+
+// --- Notes, away messages, help ---
+
+int TfrmMain::RunDialog(QDialog& dialog) {
+  dialog_ = &dialog;
+  menu_->hide();
+  const int result = dialog.exec();
+  AfterModal();
+  return result;
+}
+
+std::optional<core::NoteEntry> TfrmMain::RunNoteForm(const core::MessageSettings& settings) {
+  TfrmLeaveMessage form(this, settings);
+  RunDialog(form);
+  return form.Entry();
+}
+
+void TfrmMain::ShowMessages(const core::TMessageList& messages) {
+  TfrmMessages reader(this, messages);
+  RunDialog(reader);
+}
+
+void TfrmMain::SetMessageCount(std::size_t count) { panel_->SetMessageCount(static_cast<int>(count)); }
+
+std::string TfrmMain::RunAwayPicker(const core::AwayPickerRequest& request) {
+  TfrmPickAwayMsg picker(this, request);
+  RunDialog(picker);
+  return picker.Chosen();
+}
+
+void TfrmMain::SetAwayMessage(const std::string& text) { panel_->SetAwayMessage(QString::fromStdString(text)); }
+
+void TfrmMain::StartStatusTimer() {
+  brivakTimer_.start();
+  bar_->SetMenuReady(true);
+  const auto& general = ports_.passwords.settings.General;
+  if (general.HideBrivakBar) {
+    if (general.HideBrivakBarOnMinimize) {
+      bar_->hide();
+    } else {
+      bar_->SetBarHeight(BrivakBar::kCollapsedHeight);
+    }
+  }
+  OnStatusTimer();
+}
+
+void TfrmMain::StopStatusTimer() { brivakTimer_.stop(); }
+
+void TfrmMain::ShowSystemPanel(bool visible) { bar_->ShowSystemPanel(visible); }
+
+void TfrmMain::UpdateSystemPanel(const core::SystemPanelTexts& texts) { bar_->UpdateSystemPanel(texts); }
+
+void TfrmMain::SwitchConsolePage() { bar_->ShowConsolePage(!bar_->ConsolePageShown()); }
+
+void TfrmMain::OnStatusTimer() {
+  if (closing_) return;
+  if (events_) events_->OnStatusTick();
+  if (closing_) return;
+  // The bar's console follows the tray console while it is shown.
+  if (ports_.console != nullptr && bar_->ConsolePageShown() && bar_->isVisible()) {
+    bar_->SetConsoleLines(ports_.console->Lines());
+  }
+}
+
+void TfrmMain::ShowHelp() {
+  HelpViewer help(this, QString::fromStdString(ports_.appPath + "htmlhelp/index.html"));
+  RunDialog(help);
+}
+
+void TfrmMain::ShowText(const std::string& caption, const std::string& text) {
+  QDialog dialog(this);
+  dialog.setWindowTitle(QString::fromStdString(caption));
+  dialog.setWindowFlag(Qt::WindowStaysOnTopHint, true);
+  auto* view = new QPlainTextEdit(QString::fromStdString(text), &dialog);
+  view->setReadOnly(true);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, &dialog);
+  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(view, 1);
+  layout->addWidget(buttons);
+  dialog.resize(480, 320);
+  RunDialog(dialog);
+}
+
+bool TfrmMain::OpenDocument(const std::string& pathOrUrl) {
+  const QString target = QString::fromStdString(pathOrUrl);
+  const QUrl url = target.contains(QStringLiteral("://")) ? QUrl(target) : QUrl::fromLocalFile(target);
+  return QDesktopServices::openUrl(url);
+}
+
+std::pair<int, int> TfrmMain::CursorPosition() {
+  const QPoint at = QCursor::pos();
+  return {at.x(), at.y()};
+}
+
+bool TfrmMain::HandleHiddenKey(const QKeyEvent& key) {
+  const Qt::KeyboardModifiers mods = key.modifiers() & ~Qt::KeypadModifier;
+  const bool ctrl = mods == Qt::ControlModifier;
+  if (mods != Qt::NoModifier && !ctrl) return false;
+  const int fkey = FunctionKey(key.key());
+  const char letter = key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z ? static_cast<char>('A' + key.key() - Qt::Key_A) : 0;
+  const auto command = core::HiddenKeyCommand(fkey, letter, ctrl);
+  if (!command) return false;
+  // A key whose feature is not in this build does nothing; it is still taken.
+  if (core::CommandAvailable(*command) && events_) {
+    const core::LockMenuCommand c = *command;
+    QMetaObject::invokeMethod(
+        this, [this, c] {
+          if (events_ && !closing_) events_->OnMenuCommand(c);
+        },
+        Qt::QueuedConnection);
+  }
+  return true;
 }
 
 bool TfrmMain::HandleLockKey(const core::KeyEvent& event) {
   if (!events_ || closing_) return false;
   const core::KeyDecision decision = events_->OnLockKey(event);
+  if (decision.hideBar) bar_->hide();
   if (decision.openMenu) {
-    QMetaObject::invokeMethod(this, &TfrmMain::OpenMenu, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(this, &TfrmMain::RunMenuTimer, Qt::QueuedConnection);
     return true;
   }
   // The session opens "Unlock & Exit" itself; the key goes no further.
@@ -346,18 +579,28 @@ void TfrmMain::closeEvent(QCloseEvent* event) {
 
 bool TfrmMain::eventFilter(QObject* watched, QEvent* event) {
   const QEvent::Type type = event->type();
-  if ((type != QEvent::KeyPress && type != QEvent::KeyRelease) || !watched->isWidgetType()) {
+  if (!watched->isWidgetType()) return QWidget::eventFilter(watched, event);
+  const bool mouse = type == QEvent::MouseMove || type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease;
+  if (type != QEvent::KeyPress && type != QEvent::KeyRelease && !mouse) return QWidget::eventFilter(watched, event);
+  auto* widget = static_cast<QWidget*>(watched);
+  if (widget->window() != this || closing_ || !events_) return QWidget::eventFilter(watched, event);
+  if (mouse) {
+    auto* m = static_cast<QMouseEvent*>(event);
+    if (type == QEvent::MouseMove) {
+      const QPoint at = m->globalPosition().toPoint();
+      events_->OnPointerMoved(at.x(), at.y());
+    } else if (m->button() == Qt::RightButton) {
+      events_->OnRightButton();
+    }
     return QWidget::eventFilter(watched, event);
   }
-  auto* widget = static_cast<QWidget*>(watched);
-  if (widget->window() != this) return QWidget::eventFilter(watched, event);
   auto* key = static_cast<QKeyEvent*>(event);
   if (key->key() == Qt::Key_F1) f1Held_ = type == QEvent::KeyPress;
-  if (type == QEvent::KeyRelease) return QWidget::eventFilter(watched, event);
-  if (key->key() == Qt::Key_F5 && key->modifiers() == Qt::NoModifier) {
-    OpenMenu();
-    return true;
+  if (type == QEvent::KeyRelease) {
+    if (key->key() == Qt::Key_F1 && !key->isAutoRepeat()) ports_.log.Mem("frmMainHELP");
+    return QWidget::eventFilter(watched, event);
   }
+  if (!key->isAutoRepeat() && HandleHiddenKey(*key)) return true;
   core::KeyEvent lockKey;
   lockKey.key = ToLockKey(key->key());
   lockKey.down = true;
@@ -375,11 +618,13 @@ void TfrmMain::resizeEvent(QResizeEvent* event) {
 
 void TfrmMain::LayoutChrome() {
   panel_->setGeometry(rect());
-  menuButton_->adjustSize();
-  menuButton_->move(4, height() - menuButton_->height() - 4);
-  menuButton_->raise();
+  const int barHeight = bar_->BarHeight();
+  bar_->setGeometry(0, height() - barHeight, width(), barHeight);
+  bar_->raise();
   lblTimeToLock_->adjustSize();
-  lblTimeToLock_->move(width() - lblTimeToLock_->width() - 8, height() - lblTimeToLock_->height() - 8);
+  lblTimeToLock_->move(width() - lblTimeToLock_->width() - 8,
+                       height() - (bar_->isHidden() ? 0 : barHeight) - lblTimeToLock_->height() - 8);
+  lblTimeToLock_->raise();
 }
 
 void TfrmMain::OnTick() {

@@ -1,6 +1,6 @@
 // `TfrmMain`: the lock screen window. Frameless, black, override-redirect and above other windows,
-// on the primary monitor; hosts the unlock panel (SlfPanel), the countdown label and the small
-// lock-screen menu (Windows key or F5). Black covers hide the other monitors (ScreenCovers) and the
+// on the primary monitor; hosts the unlock panel (SlfPanel), the bar along the bottom (BrivakBar,
+// `panBottom`), the countdown label, the lock-screen menu (`pop1`) and the hidden command keys. Black covers hide the other monitors (ScreenCovers) and the
 // keyboard and pointer grabs keep input away from other programs (GrabKeeper). The lock's logic
 // is the session's (core::LockSession), which receives this window's events. GUI thread only.
 #pragma once
@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <optional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "platform/Clock.h"
 #include "platform/FrontKeeper.h"
 #include "platform/InputGuard.h"
+#include "proj/core/Console.h"
 #include "proj/core/LockShell.h"
 #include "proj/ui/GrabKeeper.h"
 #include "proj/ui/PasswordDialogs.h"
@@ -26,12 +28,14 @@
 
 class QAction;
 class QSocketNotifier;
+class QDialog;
 class QLabel;
 class QMenu;
 class QToolButton;
 
 namespace brivak::ui {
 
+class BrivakBar;
 class SlfPanel;
 
 // What the window uses. The references (and the guard) must outlive the window.
@@ -54,6 +58,10 @@ struct LockWindowPorts {
   // Keeps the lock's windows above every other while the lock screen is shown; null: nothing
   // watches (another program's window may then draw above the lock).
   platform::FrontKeeper* front = nullptr;
+  // The tray console, whose lines the bar's console shows; none: the bar's console stays empty.
+  const core::Console* console = nullptr;
+  // The program folder, ending in "/": the help pages are under htmlhelp/.
+  std::string appPath;
 };
 
 class TfrmMain : public QWidget, public core::LockShell {
@@ -87,18 +95,38 @@ class TfrmMain : public QWidget, public core::LockShell {
   void SetLockedLook(bool locked) override;
   void BringToFront() override;
   void CloseWindow() override;
+  std::optional<core::NoteEntry> RunNoteForm(const core::MessageSettings& settings) override;
+  void ShowMessages(const core::TMessageList& messages) override;
+  void SetMessageCount(std::size_t count) override;
+  std::string RunAwayPicker(const core::AwayPickerRequest& request) override;
+  void SetAwayMessage(const std::string& text) override;
+  void StartStatusTimer() override;
+  void StopStatusTimer() override;
+  void ShowSystemPanel(bool visible) override;
+  void UpdateSystemPanel(const core::SystemPanelTexts& texts) override;
+  void SwitchConsolePage() override;
+  void RunMenuTimer() override;
+  void ShowHelp() override;
+  void ShowText(const std::string& caption, const std::string& text) override;
+  bool OpenDocument(const std::string& pathOrUrl) override;
+  std::pair<int, int> CursorPosition() override;
 
   // For the desktop shell and checks.
   SlfPanel& Panel() { return *panel_; }
   ScreenCovers& Covers() { return covers_; }
   GrabKeeper& Grabs() { return grabs_; }
   QMenu& LockMenu() { return *menu_; }
+  BrivakBar& Bar() { return *bar_; }
+  // The menu's action for a command (the first with it), or null.
+  QAction* MenuAction(core::LockMenuCommand command) const;
   QLabel& CountdownLabel() { return *lblTimeToLock_; }
   QMessageBox* CurrentMessage() const { return messageBox_.data(); }
   bool Locked() const { return locked_; }
   bool FollowingScreens() const { return followScreens_; }
-  // Opens the lock-screen menu at the menu button (Windows key, F5, the button).
+  // Opens the lock-screen menu at the menu button (Windows key, the gesture, the button).
   void OpenMenu();
+  // A dialog opened from the lock screen, shown above it until it closes (tests look at it).
+  QWidget* CurrentDialog() const { return dialog_.data(); }
   // Hands a key event to the session's key decision and carries it out; true when the key was
   // consumed (dropped, or it opened the menu). Used by the key filter and by tests.
   bool HandleLockKey(const core::KeyEvent& event);
@@ -114,19 +142,27 @@ class TfrmMain : public QWidget, public core::LockShell {
   void OnTick();
   void LayoutChrome();
   void AfterModal();
+  void BuildMenu();
+  void OnStatusTimer();
+  // Runs `dialog` modally above the lock screen, then takes the grabs again.
+  int RunDialog(QDialog& dialog);
+  bool HandleHiddenKey(const QKeyEvent& key);
   std::vector<core::MonitorInfo> Monitors() const;
 
   LockWindowPorts ports_;
   core::LockEvents* events_ = nullptr;
   SlfPanel* panel_;
   QLabel* lblTimeToLock_;
-  QToolButton* menuButton_;
+  BrivakBar* bar_;
   QMenu* menu_;
+  std::vector<std::pair<core::LockMenuCommand, QAction*>> menuActions_;
+  QPointer<QWidget> dialog_;
   QPointer<QMessageBox> messageBox_;  // the message shown now, if any
   ScreenCovers covers_;
   GrabKeeper grabs_;
   std::unique_ptr<QSocketNotifier> frontNotifier_;  // the front keeper's events, while this window lives
   QTimer lockTimer_;  // one-second ticks: the session's countdown, the live labels
+  QTimer brivakTimer_;  // the status timer: the session's status tick, the bar's console
   std::int64_t startMs_ = 0;
   bool locked_ = true;
   bool followScreens_ = false;

@@ -21,7 +21,9 @@
 #include "platform/fake/RecordingInputGuard.h"
 #include "proj/core/BrivakSettings.h"
 #include "proj/core/RemoteEvents.h"
+#include "proj/ui/BrivakBar.h"
 #include "proj/ui/SlfPanel.h"
+#include <QToolButton>
 #include "support/TempDir.h"
 
 namespace brivak::ui {
@@ -55,7 +57,18 @@ class RecordingEvents : public core::LockEvents {
     return core::DecideLockKey(event, false);
   }
   void OnLockTimer() override { ++ticks; }
+  void OnStatusTick() override { ++statusTicks; }
+  void OnMenuCommand(core::LockMenuCommand command) override { commands.push_back(command); }
+  void OnRightButton() override { ++rightButtons; }
+  void OnPointerMoved(int, int) override { ++moves; }
+  void OnMessageCountClicked() override { calls.push_back("messagecount"); }
+  void OnIdleLabelClicked() override { calls.push_back("idlelabel"); }
+  void OnConsoleToggle() override { calls.push_back("consoletoggle"); }
 
+  std::vector<core::LockMenuCommand> commands;
+  int statusTicks = 0;
+  int rightButtons = 0;
+  int moves = 0;
   std::vector<std::string> calls;
   std::vector<core::KeyEvent> keys;
   bool allowClose = false;
@@ -171,25 +184,70 @@ TEST_F(TfrmMainTest, SystemKeysInTheUnlockBoxGoToTheKeyDecisionAndAreDropped) {
   EXPECT_TRUE(events.keys.back().altHeld);
 }
 
-TEST_F(TfrmMainTest, F5OpensTheMenuWhoseItemsReachTheSession) {
+TEST_F(TfrmMainTest, TheMenuButtonOpensTheMenuWhoseItemsReachTheSession) {
   window->ShowLockScreen();
-  Press(window.get(), Qt::Key_F5, Qt::NoModifier);
+  window->StartStatusTimer();  // the lock is ready: the button is enabled
+  ASSERT_TRUE(window->Bar().MenuButton()->isEnabled());
+  window->Bar().MenuButton()->click();
   ASSERT_TRUE(PumpUntil([&] { return window->LockMenu().isVisible(); }));
-  QAction* unlock = nullptr;
-  QAction* unlockExit = nullptr;
+  QStringList captions;
   int disabled = 0;
   for (QAction* action : window->LockMenu().actions()) {
-    if (action->text() == QStringLiteral("Unlock Brivak")) unlock = action;
-    if (action->text() == QStringLiteral("Unlock && Exit")) unlockExit = action;
-    if (!action->isSeparator() && !action->isEnabled()) ++disabled;
+    if (action->isSeparator()) continue;
+    captions << action->text();
+    if (!action->isEnabled()) ++disabled;
   }
-  ASSERT_NE(unlock, nullptr);
-  ASSERT_NE(unlockExit, nullptr);
-  EXPECT_GT(disabled, 0);
-  unlock->trigger();
-  unlockExit->trigger();
-  EXPECT_EQ(events.calls, (std::vector<std::string>{"unlockbrivak", "unlockandexit"}));
+  EXPECT_EQ(captions, (QStringList{"Change Away Message", "View Messages", "ScreenSavers", "Layouts",
+                                   "Edit this Layout's Code (F11)", "Power", "Options", "Brivak Logs", "Help",
+                                   "Unlock Brivak", "Unlock && Exit"}));
+  EXPECT_GT(disabled, 0) << "features not in this build are shown disabled";
+  window->MenuAction(core::LockMenuCommand::UnlockBrivak)->trigger();
+  window->MenuAction(core::LockMenuCommand::UnlockAndExit)->trigger();
+  window->MenuAction(core::LockMenuCommand::ChangeAwayMessage)->trigger();
+  EXPECT_EQ(events.commands, (std::vector<core::LockMenuCommand>{core::LockMenuCommand::UnlockBrivak,
+                                                                 core::LockMenuCommand::UnlockAndExit,
+                                                                 core::LockMenuCommand::ChangeAwayMessage}));
   window->LockMenu().hide();
+}
+
+TEST_F(TfrmMainTest, HiddenKeysOfThisBuildReachTheSessionAndTheOthersAreTaken) {
+  window->ShowLockScreen();
+  Press(window.get(), Qt::Key_F5, Qt::NoModifier);
+  Press(window.get(), Qt::Key_A, Qt::ControlModifier, QStringLiteral("\x01"));
+  Press(window.get(), Qt::Key_F12, Qt::NoModifier);  // standby: not in this build
+  ASSERT_TRUE(PumpUntil([&] { return events.commands.size() >= 2; }));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(events.commands, (std::vector<core::LockMenuCommand>{core::LockMenuCommand::RefreshLayout,
+                                                                 core::LockMenuCommand::ChangeAwayMessage}));
+  EXPECT_TRUE(events.keys.empty()) << "the keys went no further";
+}
+
+TEST_F(TfrmMainTest, TheBarSitsAtTheBottomInItsColourAndToggles) {
+  window->ShowLockScreen();
+  const BrivakBar& bar = window->Bar();
+  EXPECT_EQ(bar.geometry(), QRect(0, 1024 - 85, 1280, 85));
+  EXPECT_EQ(bar.palette().color(QPalette::Window), QColor(48, 48, 48));
+  window->Bar().ToggleCollapsed();
+  EXPECT_EQ(window->Bar().geometry(), QRect(0, 1024 - 6, 1280, 6));
+  window->Bar().ToggleCollapsed();
+  window->Bar().ToggleTall();
+  EXPECT_EQ(window->Bar().geometry(), QRect(0, 1024 - 340, 1280, 340));
+  window->Bar().ToggleTall();
+  EXPECT_EQ(window->Bar().BarHeight(), 85);
+  // The panel at the right edge: 118 x 73, five pixels in.
+  const QWidget* panel = window->Bar().findChild<QWidget*>(QStringLiteral("panSysInfo"));
+  ASSERT_NE(panel, nullptr);
+  EXPECT_EQ(panel->geometry().right(), 1280 - 5 - 1);
+  EXPECT_EQ(panel->size(), QSize(118, 73));
+}
+
+TEST_F(TfrmMainTest, TheBarsConsoleShowsTheConsoleAndIsEmptiedPastItsLimit) {
+  BrivakBar bar(nullptr, Qt::black);
+  bar.SetConsoleLines({"one", "two"});
+  EXPECT_EQ(bar.ConsoleText(), QStringLiteral("one\ntwo"));
+  std::vector<std::string> many(2000, std::string(60, 'x'));
+  bar.SetConsoleLines(many);
+  EXPECT_EQ(bar.ConsoleText(), QString()) << "past 100,000 characters";
 }
 
 TEST_F(TfrmMainTest, AWindowsKeyAloneOpensTheMenu) {
