@@ -1,5 +1,8 @@
 #include "proj/app/RemoteControl.h"
 
+#include <future>
+#include <memory>
+
 #include "proj/app/TrayController.h"
 #include <boost/asio/ip/address.hpp>
 
@@ -94,9 +97,33 @@ bool RemoteControl::StartUpdateScript(const std::string& path, bool /*hidden*/) 
 }
 
 // Power actions come with the power service; until then the request is refused on the console.
-void RemoteControl::Standby() { tray_.Log().Mem("Stand-by is not available in this build."); }
+// The request goes to the main loop; this network thread waits for its outcome, bounded: the lock's
+// cover wait, the power service's answer and a margin.
+core::PowerReply RemoteControl::AskPower(bool hibernate) {
+  auto promise = std::make_shared<std::promise<platform::PowerOutcome>>();
+  std::future<platform::PowerOutcome> outcome = promise->get_future();
+  tray_.Loop().Post([this, hibernate, promise] {
+    auto done = [promise](platform::PowerOutcome result) { promise->set_value(std::move(result)); };
+    if (hibernate) {
+      tray_.SystemHibernate(done);
+    } else {
+      tray_.SystemStandby(done);
+    }
+  });
+  const auto wait = TrayController::kCoverWait + std::chrono::milliseconds(platform::PowerActions::kAnswerWaitMs) +
+                    std::chrono::seconds(1);
+  if (outcome.wait_for(wait) != std::future_status::ready) return {false, "no answer from the power service"};
+  try {
+    platform::PowerOutcome result = outcome.get();
+    return {result.accepted, result.error};
+  } catch (const std::future_error&) {
+    return {false, "the program is ending"};
+  }
+}
 
-void RemoteControl::Hibernate() { tray_.Log().Mem("Hibernation is not available in this build."); }
+core::PowerReply RemoteControl::Standby() { return AskPower(false); }
+
+core::PowerReply RemoteControl::Hibernate() { return AskPower(true); }
 
 void RemoteControl::ShowBalloon(const std::string& title, const std::string& text, int /*seconds*/) {
   // The tray balloon belongs to the desktop shell; the console shows the same texts meanwhile.

@@ -58,8 +58,9 @@ class RemoteControl : private core::RemoteEffects, private core::DatagramPort {
   bool CurrentlyLocked() override;
   bool ShuttingDown() override;
   bool StartUpdateScript(const std::string& path, bool hidden) override;
-  void Standby() override;
-  void Hibernate() override;
+  core::PowerReply Standby() override;
+  core::PowerReply Hibernate() override;
+  core::PowerReply AskPower(bool hibernate);
   void ShowBalloon(const std::string& title, const std::string& text, int seconds) override;
   core::StatusFacts CurrentStatusFacts() override;
   // core::DatagramPort.

@@ -515,6 +515,47 @@ void TrayController::DestroyLock() {
   later_.reset();
 }
 
+void TrayController::SystemSleep(bool hibernate, platform::PowerActions::Done done) {
+  if (!ports_.powerActions) {
+    done({false, "no power service in this build"});
+    return;
+  }
+  if (!LockScreenExists()) StartLockLaunch(startMethod_);
+  SleepWhenCovered(hibernate, std::move(done), ports_.clock.MonotonicMs() + kCoverWait.count());
+}
+
+// Waits on the loop (never blocking it) until the lock has finished its start: every monitor is
+// covered by then.
+void TrayController::SleepWhenCovered(bool hibernate, platform::PowerActions::Done done, std::int64_t deadlineMs) {
+  auto& log = ports_.diagnostics;
+  const bool covered = session_ && !session_->Ended() && session_->Ready();
+  if (!covered) {
+    if (ports_.clock.MonotonicMs() >= deadlineMs) {
+      log.WriteLog(hibernate ? "Hibernate not requested: the screens could not be locked first."
+                             : "Stand By not requested: the screens could not be locked first.");
+      done({false, "the screens could not be locked first"});
+      return;
+    }
+    ports_.loop.PostAfter(std::chrono::milliseconds(20), [this, hibernate, done = std::move(done), deadlineMs]() mutable {
+      SleepWhenCovered(hibernate, std::move(done), deadlineMs);
+    });
+    return;
+  }
+  if (!session_->BrivakLocked()) session_->LockBrivak();
+  log.WriteLog(hibernate ? "System going into Hibernate" : "System going into Stand By");
+  auto answer = [this, hibernate, done = std::move(done)](platform::PowerOutcome outcome) {
+    if (!outcome.accepted) {
+      ports_.diagnostics.WriteLog((hibernate ? "Hibernate failed: " : "Stand By failed: ") + outcome.error);
+    }
+    done(std::move(outcome));
+  };
+  if (hibernate) {
+    ports_.powerActions->Hibernate(std::move(answer));
+  } else {
+    ports_.powerActions->Suspend(std::move(answer));
+  }
+}
+
 void TrayController::LaunchFromTray() { StartLockLaunch("System Tray"); }
 
 void TrayController::TurnOnSecurity() {

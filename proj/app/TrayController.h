@@ -23,6 +23,7 @@
 #include "platform/MediaWatch.h"
 #include "platform/LockWatchdog.h"
 #include "platform/Paths.h"
+#include "platform/PowerActions.h"
 #include "platform/PowerEvents.h"
 #include "platform/Processes.h"
 #include "platform/RegistryStore.h"
@@ -82,6 +83,8 @@ struct TrayPorts {
   platform::LockWatchdog* watchdog = nullptr;
   // The saver windows above the lock screen; null: no screen savers.
   SaverDisplay* savers = nullptr;
+  // Standby and hibernation (logind); null: none in this build (the requests say so).
+  platform::PowerActions* powerActions = nullptr;
 };
 
 // Program-wide values set during start-up and read by the rest of the program. Set on the main
@@ -139,6 +142,15 @@ class TrayController {
   // The tray menu and the desktop shell; main thread.
   // "Launch Brivak" (menu item, double-click): a lock launch with startMethod "System Tray".
   void LaunchFromTray();
+  // `SystemStandby` / `SystemHibernate`: the machine is locked first, so that it wakes locked (a
+  // lock launch when none exists; a lock unlocked in place locks again), and once every monitor is
+  // covered the power service is asked. The event log says "System going into Stand By" (or
+  // "System going into Hibernate") before the request and the failure after a refusal. `done` gets
+  // the outcome once, on the main thread.
+  void SystemStandby(platform::PowerActions::Done done) { SystemSleep(false, std::move(done)); }
+  void SystemHibernate(platform::PowerActions::Done done) { SystemSleep(true, std::move(done)); }
+  // How long a power request waits for the lock to cover the monitors.
+  static constexpr std::chrono::milliseconds kCoverWait{5000};
   // "Exit Brivak": ends a running lock, then the program. The shell asks for the password first
   // when RequirePasswordToExit says so.
   void ExitBrivak();
@@ -231,6 +243,8 @@ class TrayController {
   void SaveSettings();
   void FormClose();
   void DestroyLock();
+  void SystemSleep(bool hibernate, platform::PowerActions::Done done);
+  void SleepWhenCovered(bool hibernate, platform::PowerActions::Done done, std::int64_t deadlineMs);
   class SessionHost;
 
   TrayPorts ports_;

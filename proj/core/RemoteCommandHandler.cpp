@@ -406,15 +406,16 @@ void RemoteCommandHandler::Unlock(Exchange& ex) {
   }
 }
 
+// The reply is the specified text only when the power service accepted the request.
 void RemoteCommandHandler::Standby(Exchange& ex) {
   if (!ex.Admin()) {
     ex.Page("Cant Standby, not authenticated");
     log_.WriteLog("Unsuccessful Standby attempt by remote address " + ex.ip);
     return;
   }
-  ex.Page("Standing by..");
   log_.WriteLog("Standby by remote address " + ex.ip);
-  effects_.Standby();
+  const PowerReply reply = effects_.Standby();
+  ex.Page(reply.accepted ? "Standing by.." : "Standby failed: " + reply.error);
 }
 
 void RemoteCommandHandler::Hibernate(Exchange& ex) {
@@ -423,9 +424,9 @@ void RemoteCommandHandler::Hibernate(Exchange& ex) {
     log_.WriteLog("Unsuccessful Hibernbate attempt by remote address " + ex.ip);
     return;
   }
-  ex.Page("Hibernating...");
   log_.WriteLog("Hibernbate by remote address " + ex.ip);
-  effects_.Hibernate();
+  const PowerReply reply = effects_.Hibernate();
+  ex.Page(reply.accepted ? "Hibernating..." : "Hibernate failed: " + reply.error);
 }
 
 void RemoteCommandHandler::RemoteMessageCommand(Exchange& ex) {

@@ -46,6 +46,12 @@ struct RemoteSettingsSnapshot {
 // Copies the fields from the settings object; call under the program's settings lock.
 RemoteSettingsSnapshot MakeRemoteSettingsSnapshot(const TBrivakSettings& settings, std::string theLocalIP);
 
+// The outcome of a standby or hibernate request: accepted by the system's power service, or why not.
+struct PowerReply {
+  bool accepted = false;
+  std::string error;
+};
+
 // What the handler asks of the program. Every call may come from any network thread.
 class RemoteEffects {
  public:
@@ -58,8 +64,11 @@ class RemoteEffects {
   virtual bool ShuttingDown() = 0;  // the end-of-lock sequence runs
   // Starts the script at `path` directly (argv, no shell), hidden or shown; true when it started.
   virtual bool StartUpdateScript(const std::string& path, bool hidden) = 0;
-  virtual void Standby() = 0;
-  virtual void Hibernate() = 0;
+  // `SystemStandby` / `SystemHibernate`: lock first (so that the machine wakes locked), wait until
+  // every monitor is covered, then ask the power service; blocks the calling network thread until
+  // its answer, bounded in time.
+  virtual PowerReply Standby() = 0;
+  virtual PowerReply Hibernate() = 0;
   // The tray balloon, information icon, shown for `seconds`.
   virtual void ShowBalloon(const std::string& title, const std::string& text, int seconds) = 0;
   virtual StatusFacts CurrentStatusFacts() = 0;  // refreshes the processor load first

@@ -19,6 +19,7 @@
 #include "platform/fake/MemoryRegistryStore.h"
 #include "platform/fake/RecordingHotkeyRegistrar.h"
 #include "platform/fake/RecordingLockWatchdog.h"
+#include "platform/fake/RecordingPowerActions.h"
 #include "platform/fake/RecordingProcesses.h"
 #include "platform/fake/ScriptedMediaWatch.h"
 #include "platform/fake/ScriptedPowerEvents.h"
@@ -133,7 +134,8 @@ class TrayControllerTest : public ::testing::Test {
   void Start(const std::vector<std::string>& args) {
     tray_ = std::make_unique<TrayController>(TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_,
                                                         holdingLoop_, RemotePorts{0, 0, events_.Port()}, screens_,
-                                                        hotkeys_, &idle_, &media_, &power_, &watchdog_});
+                                                        hotkeys_, &idle_, &media_, &power_, &watchdog_,
+                                                        nullptr, &powerActions_});
     tray_->FormCreate(args);
     ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
   }
@@ -162,6 +164,7 @@ class TrayControllerTest : public ::testing::Test {
   platform::ScriptedMediaWatch media_{{"/", "/media/tester/OLD"}};
   platform::ScriptedPowerEvents power_;
   platform::RecordingLockWatchdog watchdog_;
+  platform::RecordingPowerActions powerActions_;
   std::unique_ptr<TrayController> tray_;
 };
 
@@ -477,6 +480,37 @@ TEST_F(TrayControllerTest, AStopRequestInTheTrayIsNoHandOver) {
   tray_->OnInstanceMessage(core::kStopMessage);
   EXPECT_TRUE(holdingLoop_.quitRequested);
   EXPECT_EQ(watchdog_.Calls(), (std::vector<std::string>{"attach"}));
+}
+
+TEST_F(TrayControllerTest, StandbyFromTheTrayLocksCoversAndOnlyThenAsksThePowerService) {
+  Start({"-tray"});
+  std::vector<platform::PowerOutcome> outcomes;
+  tray_->SystemStandby([&](platform::PowerOutcome outcome) { outcomes.push_back(outcome); });
+  EXPECT_TRUE(powerActions_.Calls().empty()) << "not before the lock covers the monitors";
+  ASSERT_TRUE(Wait([&] { return !outcomes.empty(); }));
+  EXPECT_TRUE(outcomes.front().accepted);
+  EXPECT_EQ(powerActions_.Calls(), std::vector<std::string>{"suspend"});
+  EXPECT_TRUE(tray_->CurrentlyLocked());
+  const auto texts = LogTexts();
+  const auto started = std::find_if(texts.begin(), texts.end(),
+                                    [](const std::string& t) { return t.starts_with("Brivak 3.1 started by "); });
+  const auto going = std::find(texts.begin(), texts.end(), "System going into Stand By");
+  ASSERT_NE(going, texts.end());
+  EXPECT_LT(started, going) << "locked first";
+  EXPECT_TRUE(screens_.Has("shell:FillScreen"));
+}
+
+TEST_F(TrayControllerTest, AHibernateTheServiceRefusesIsLoggedAndReportedAsAFailure) {
+  Start({"-tray"});
+  powerActions_.SetOutcome({false, "org.freedesktop.login1.NotSupported: no"});
+  std::vector<platform::PowerOutcome> outcomes;
+  tray_->SystemHibernate([&](platform::PowerOutcome outcome) { outcomes.push_back(outcome); });
+  ASSERT_TRUE(Wait([&] { return !outcomes.empty(); }));
+  EXPECT_FALSE(outcomes.front().accepted);
+  EXPECT_EQ(powerActions_.Calls(), std::vector<std::string>{"hibernate"});
+  EXPECT_TRUE(LogHas("System going into Hibernate"));
+  EXPECT_TRUE(LogHas("Hibernate failed: org.freedesktop.login1.NotSupported: no"));
+  EXPECT_TRUE(tray_->CurrentlyLocked()) << "the lock stays";
 }
 
 }  // namespace

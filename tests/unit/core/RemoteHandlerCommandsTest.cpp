@@ -383,3 +383,17 @@ TEST_F(RemoteCommandsTest, RemoteMessageWhileUnlockedShowsTheBalloonOnly) {
 
 }  // namespace
 }  // namespace brivak::core
+
+namespace brivak::core {
+namespace {
+
+// Standby and hibernate give the specified reply only when the power service accepted the request.
+TEST_F(RemoteCommandsTest, PowerRequestsThatTheServiceRefusesSaySoInTheReply) {
+  effects_.power = PowerReply{false, "org.freedesktop.login1.NotSupported: no sleep here"};
+  EXPECT_EQ(AdminGet("/standby").reason, "Standby failed: org.freedesktop.login1.NotSupported: no sleep here");
+  EXPECT_EQ(AdminGet("/hibernate").reason, "Hibernate failed: org.freedesktop.login1.NotSupported: no sleep here");
+  EXPECT_EQ(effects_.Calls(), (std::vector<std::string>{"Standby", "Hibernate"}));
+}
+
+}  // namespace
+}  // namespace brivak::core

@@ -34,8 +34,14 @@ class FakeEffects : public RemoteEffects {
     Record("StartUpdateScript:" + path + (hidden ? ":hidden" : ":shown"));
     return scriptStarts;
   }
-  void Standby() override { Record("Standby"); }
-  void Hibernate() override { Record("Hibernate"); }
+  PowerReply Standby() override {
+    Record("Standby");
+    return power;
+  }
+  PowerReply Hibernate() override {
+    Record("Hibernate");
+    return power;
+  }
   void ShowBalloon(const std::string& title, const std::string& text, int seconds) override {
     Record("Balloon:" + title + "|" + text + "|" + std::to_string(seconds));
   }
@@ -53,6 +59,7 @@ class FakeEffects : public RemoteEffects {
   bool locked = false;
   bool shuttingDown = false;
   bool scriptStarts = true;
+  PowerReply power{true, {}};  // what Standby and Hibernate answer
   StatusFacts facts;
   CommandQueue queue;
 
