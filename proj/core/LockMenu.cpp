@@ -5,8 +5,8 @@ namespace brivak::core {
 bool LockFeatureAvailable(LockFeature feature) {
   switch (feature) {
     case LockFeature::Always: return true;
+    case LockFeature::ScreenSavers: return true;
     // Not carried by this build yet; each turns on with the change that brings it.
-    case LockFeature::ScreenSavers: return false;
     case LockFeature::Layouts: return false;
     case LockFeature::LayoutEditor: return false;
     case LockFeature::Power: return false;

@@ -394,6 +394,7 @@ void TfrmMain::BuildMenu() {
       QMenu* sub = into->addMenu(caption);
       sub->setEnabled(available);
       for (const core::LockMenuItem& child : item.children) self(sub, child, self);
+      if (item.command == core::LockMenuCommand::ScreenSavers) FillScreenSaversMenu(sub);
       return;
     }
     QAction* action = into->addAction(caption);
@@ -412,6 +413,30 @@ void TfrmMain::BuildMenu() {
     }
     add(menu_, items[i], add);
   }
+}
+
+// `ScreenSaversIntoMenu` and `screensaverClick`: one entry per line of screensavers.dat, read
+// afresh whenever the submenu opens (the first lock's search writes the file after the window
+// exists); the hint is the saver's path.
+void TfrmMain::FillScreenSaversMenu(QMenu* sub) {
+  sub->setObjectName(QStringLiteral("ScreenSavers1"));
+  sub->setToolTipsVisible(true);
+  connect(sub, &QMenu::aboutToShow, this, [this, sub] {
+    sub->clear();
+    if (!ports_.screenSavers) return;
+    for (const core::SaverMenuEntry& entry : ports_.screenSavers()) {
+      QAction* action = sub->addAction(QString::fromStdString(entry.caption));
+      action->setObjectName(QString::fromStdString(entry.name));
+      action->setToolTip(QString::fromStdString(entry.path));
+      connect(action, &QAction::triggered, this, [this, path = entry.path] {
+        if (ports_.runScreenSaver) ports_.runScreenSaver(path);
+      });
+    }
+  });
+}
+
+QMenu* TfrmMain::ScreenSaversMenu() const {
+  return menu_ ? menu_->findChild<QMenu*>(QStringLiteral("ScreenSavers1")) : nullptr;
 }
 
 QAction* TfrmMain::MenuAction(core::LockMenuCommand command) const {

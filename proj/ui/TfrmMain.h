@@ -22,6 +22,7 @@
 #include "platform/InputGuard.h"
 #include "proj/core/Console.h"
 #include "proj/core/LockShell.h"
+#include "proj/core/ScreenSavers.h"
 #include "proj/ui/GrabKeeper.h"
 #include "proj/ui/PasswordDialogs.h"
 #include "proj/ui/ScreenCovers.h"
@@ -62,6 +63,9 @@ struct LockWindowPorts {
   const core::Console* console = nullptr;
   // The program folder, ending in "/": the help pages are under htmlhelp/.
   std::string appPath;
+  // The "ScreenSavers" submenu: its entries (read when it opens) and the start of one of them.
+  std::function<std::vector<core::SaverMenuEntry>()> screenSavers;
+  std::function<void(const std::string& path)> runScreenSaver;
 };
 
 class TfrmMain : public QWidget, public core::LockShell {
@@ -119,6 +123,8 @@ class TfrmMain : public QWidget, public core::LockShell {
   BrivakBar& Bar() { return *bar_; }
   // The menu's action for a command (the first with it), or null.
   QAction* MenuAction(core::LockMenuCommand command) const;
+  // The "ScreenSavers" submenu (null before the menu exists).
+  QMenu* ScreenSaversMenu() const;
   QLabel& CountdownLabel() { return *lblTimeToLock_; }
   QMessageBox* CurrentMessage() const { return messageBox_.data(); }
   bool Locked() const { return locked_; }
@@ -142,6 +148,7 @@ class TfrmMain : public QWidget, public core::LockShell {
   void OnTick();
   void LayoutChrome();
   void AfterModal();
+  void FillScreenSaversMenu(QMenu* sub);
   void BuildMenu();
   void OnStatusTimer();
   // Runs `dialog` modally above the lock screen, then takes the grabs again.

@@ -88,6 +88,8 @@ class TfrmMainTest : public ::testing::Test {
         reporter(log, datagrams) {
     LockWindowPorts ports{log, clock, &guard, PasswordContext{settings, users, log, reporter}, dir.Folder(),
                           [this] { return monitors; }, [] { return 100; }};
+    ports.screenSavers = [this] { return savers; };
+    ports.runScreenSaver = [this](const std::string& path) { saversStarted.push_back(path); };
     window = std::make_unique<TfrmMain>(std::move(ports));
     window->SetEvents(&events);
   }
@@ -110,6 +112,8 @@ class TfrmMainTest : public ::testing::Test {
   }
 
   test::TempDir dir;
+  std::vector<core::SaverMenuEntry> savers;  // what screensavers.dat lists
+  std::vector<std::string> saversStarted;
   testing::RecordingLog log;
   platform::FakeClock clock;
   platform::MemoryRegistryStore registry;
@@ -208,6 +212,26 @@ TEST_F(TfrmMainTest, TheMenuButtonOpensTheMenuWhoseItemsReachTheSession) {
                                                                  core::LockMenuCommand::UnlockAndExit,
                                                                  core::LockMenuCommand::ChangeAwayMessage}));
   window->LockMenu().hide();
+}
+
+TEST_F(TfrmMainTest, ScreenSaversSubmenuListsTheSaversWhenItOpensAndStartsTheChosenOne) {
+  window->ShowLockScreen();
+  QMenu* sub = window->ScreenSaversMenu();
+  ASSERT_NE(sub, nullptr);
+  EXPECT_TRUE(sub->isEnabled());
+  savers = {{"Blank Screen", "/usr/lib/xscreensaver/scrnsave.scr", "screensv0"},
+            {"Deco", "/usr/libexec/xscreensaver/deco", "screensv1"}};
+  emit sub->aboutToShow();
+  ASSERT_EQ(sub->actions().size(), 2);
+  EXPECT_EQ(sub->actions()[1]->text(), QStringLiteral("Deco"));
+  EXPECT_EQ(sub->actions()[1]->objectName(), QStringLiteral("screensv1"));
+  EXPECT_EQ(sub->actions()[1]->toolTip(), QStringLiteral("/usr/libexec/xscreensaver/deco"));
+  sub->actions()[1]->trigger();
+  EXPECT_EQ(saversStarted, std::vector<std::string>{"/usr/libexec/xscreensaver/deco"});
+  // Read afresh: a list that changed since shows as it is now.
+  savers.pop_back();
+  emit sub->aboutToShow();
+  EXPECT_EQ(sub->actions().size(), 1);
 }
 
 TEST_F(TfrmMainTest, HiddenKeysOfThisBuildReachTheSessionAndTheOthersAreTaken) {
