@@ -1,7 +1,8 @@
 """Removable drives and the real brivak3: tmpfs volumes mounted below /mnt by the test, in a mount
 namespace of its own (ctest starts it under `unshare -m`; brivak3 runs in it too). A prepared
 volume (Brivak2Go/settings.ini with lockOnInsert=1) locks within 2 s; an unprepared one does not;
-a removal is logged; while locked a drive neither locks again nor unlocks."""
+a removal is logged; while locked a drive neither locks again nor unlocks; with USBprompt an
+unprepared drive brings the question box on the lock, and its OK needs the administrator."""
 import os
 import shutil
 import subprocess
@@ -126,6 +127,33 @@ class DrivesTest(unittest.TestCase):
         self.remove(stick)
         self.remove(already)
         self.box.wait_log("USB Removed:  ()", count=4)
+
+    def window_shown(self, title):
+        out = self.desktop.run("xdotool", "search", "--onlyvisible", "--name", title, check=False)
+        return out.returncode == 0 and out.stdout.strip()
+
+    def test_usb_prompt_while_locked_asks_and_ok_needs_the_administrator(self):
+        self.box.write_registry({
+            "Settings": {"firstRun": "0", "LayoutMode": "0"},
+            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
+                         "idleLock": "0", "USBprompt": "1"},
+            "Logging": {"DoLog": "1", "LogBadPasswords": "1"},
+        })
+        proc = self.box.start_locker()  # locks at once
+        wait_for(self.sampler.all_covered, 30, what="the lock")
+        wait_for(lambda: self.desktop.keyboard_grab_status() == 1, 10, what="the lock's keyboard grab")
+
+        self.insert("VISITOR")
+        wait_for(lambda: self.window_shown("Removable Media detected"), 10, what="the question box")
+        self.assertTrue(self.sampler.all_covered(), "the question sits on the lock")
+        self.desktop.key("Return")  # OK
+        # The export needs the administrator: the password prompt comes; cancelling it is refused.
+        wait_for(lambda: not self.window_shown("Removable Media detected"), 10, what="the question to close")
+        wait_for(lambda: self.window_shown("Unlock Brivak"), 10, what="the password prompt")
+        self.desktop.key("Escape")
+        self.box.wait_log("Security Event: Bad Password to export to removable media")
+        self.assertTrue(self.sampler.all_covered())
+        self.assertIsNone(proc.poll())
 
 
 if __name__ == "__main__":
