@@ -1,7 +1,8 @@
 """Screen savers of the real brivak3 on a private two-monitor X desktop: with idleDelay 2 during a
 lock, a real XScreenSaver hack runs with "-window-id" in a window of ours on every monitor, every
 monitor stays covered while it draws, and a key ends it and leaves the focus in the unlock box;
-the search wrote screensavers.dat with the built-in "Blank Screen"."""
+the search wrote screensavers.dat with the built-in "Blank Screen"; the start-up saver is the
+blank screen when no saver is set; "/p" paints its preview until the window is gone."""
 import os
 import shutil
 import time
@@ -97,6 +98,31 @@ class ScreenSaverTest(unittest.TestCase):
         self.assertIn("=" + HACK + "\r\n", listed)
         self.assertNotIn("xscreensaver-getimage", listed)
         self.assertIsNone(proc.poll())
+
+    def saver_windows(self):
+        out = self.desktop.run("xdotool", "search", "--onlyvisible", "--name", "Brivak screen saver", check=False)
+        return out.stdout.split() if out.returncode == 0 else []
+
+    def test_start_up_saver_is_the_blank_screen_when_no_saver_is_set(self):
+        self.box.write_registry({
+            "Settings": {"firstRun": "0", "LayoutMode": "0"},
+            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
+                         "idleLock": "0"},
+            "ScreenSavers": {"defaultSaver": "", "loadSaverOnStartup": "1", "runSaverOnIdle": "0"},
+            "Logging": {"DoLog": "1"},
+        })
+        self.box.start_locker()
+        wait_for(self.sampler.all_covered, 30, what="the lock")
+        wait_for(lambda: len(self.saver_windows()) == 2, 10, what="a blank saver window on each monitor")
+        self.assertEqual(hack_processes(), [])
+        # Black everywhere: the blank saver lies above the lock screen on both monitors.
+        _, _, rgb = self.desktop.screenshot()
+        self.assertEqual(set(rgb), {0})
+        self.desktop.key("shift")
+        wait_for(lambda: not self.saver_windows(), 10, what="the saver to end")
+        self.desktop.type_text(PASSWORD)
+        self.desktop.key("Return")
+        wait_for(self.sampler.all_desktop, 15, what="the unlock")
 
 
 class PreviewWindow:
