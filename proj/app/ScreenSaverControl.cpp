@@ -152,8 +152,8 @@ void ScreenSaverControl::IdleSaverTick() {
     ports_.log.Debug("_________IDLE TIME MET_____________");
     ports_.log.Debug("brivak3 = " + saverFile + " or " + core::SaverFileName(CurrentScreenSaver_));
   }
-  if (step.startSaver) {
-    RunSaver(settings_.defaultSaver);
+  // A saver that cannot be started says nothing, and no launch is logged for it.
+  if (step.startSaver && RunSaver(settings_.defaultSaver)) {
     try {
       ports_.log.WriteLog(core::SaverLaunchedLine(settings_.idleDelay));
     } catch (const std::exception& e) {

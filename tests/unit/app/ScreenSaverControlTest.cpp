@@ -45,6 +45,7 @@ class RecordingSaverDisplay : public SaverDisplay {
  public:
   bool Start(const std::string& path, std::function<void()> ended) override {
     started.push_back(path);
+    if (!startResult) return false;
     ended_ = std::move(ended);
     running = true;
     return true;
@@ -64,7 +65,7 @@ class RecordingSaverDisplay : public SaverDisplay {
     if (ended_) ended_();
   }
   std::vector<std::string> started, processes;
-  bool running = false, asked = false, pointerMoved = false;
+  bool running = false, asked = false, pointerMoved = false, startResult = true;
 
  private:
   std::function<void()> ended_;
@@ -162,6 +163,15 @@ TEST_F(ScreenSaverControlTest, IdleSaverStartsAfterIdleDelayWhenThePointerStayed
   EXPECT_EQ(display.started.size(), 1u);
   Seconds(1);
   EXPECT_EQ(display.started.size(), 2u);
+  control.LockEnded();
+}
+
+TEST_F(ScreenSaverControlTest, ASaverThatCannotStartLogsNoLaunch) {
+  display.startResult = false;
+  control.LockStarted(Settings(false, true, 1, dir.File("hacks/gone")), [this] { ++focusBoxes; });
+  Seconds(4);
+  EXPECT_GE(display.started.size(), 2u) << "tried again while the lock is idle";
+  EXPECT_TRUE(log.Channel("log").empty());
   control.LockEnded();
 }
 
