@@ -125,9 +125,8 @@ core::PowerReply RemoteControl::Standby() { return AskPower(false); }
 
 core::PowerReply RemoteControl::Hibernate() { return AskPower(true); }
 
-void RemoteControl::ShowBalloon(const std::string& title, const std::string& text, int /*seconds*/) {
-  // The tray balloon belongs to the desktop shell; the console shows the same texts meanwhile.
-  tray_.Log().Mem(title + ": " + text);
+void RemoteControl::ShowBalloon(const std::string& title, const std::string& text, int seconds) {
+  tray_.ShowBalloon(title, text, seconds);
 }
 
 core::StatusFacts RemoteControl::CurrentStatusFacts() {

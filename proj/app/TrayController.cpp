@@ -449,7 +449,7 @@ void TrayController::Timer1Timer() {
 void TrayController::DrainCommands() {
   if (!session_ || session_->Ended()) {
     // Nothing is posted into a lock that no longer exists (or is ending).
-    if (!LockScreenExists()) commands_.Clear();
+    if (!LockScreenExists()) DropPending(commands_.Clear());
     return;
   }
   // A lock still starting or showing a prompt keeps its commands until it is ready again; the
@@ -488,7 +488,7 @@ void TrayController::CloseMainForm() {
   log.Debug("begin CloseMainForm");
   SaveSettings();
   log.TrayConsole().savedebugdump();
-  commands_.Clear();
+  DropPending(commands_.Clear());
   currentlyLocked_ = false;
   lockScreenExists_ = false;
   shuttingdown_ = false;
@@ -504,6 +504,24 @@ void TrayController::CloseMainForm() {
     return;
   }
   ports_.loop.PostAfter(kBackToTrayDelay, [this] { Timer2Timer(); });
+}
+
+void TrayController::DropPending(std::vector<core::LockCommand> pending) {
+  for (const core::LockCommand& command : pending) {
+    if (command.word != "remotemessage") continue;
+    const core::RemoteNoteBalloon balloon = core::BalloonFor(command.message);
+    ShowBalloon(balloon.title, balloon.text, balloon.seconds);
+  }
+}
+
+void TrayController::ShowBalloon(const std::string& title, const std::string& text, int seconds) {
+  ports_.loop.Post([this, title, text, seconds] {
+    if (showBalloon_) {
+      showBalloon_(title, text, seconds);
+    } else {
+      ports_.diagnostics.Mem(title + ": " + text);
+    }
+  });
 }
 
 void TrayController::DestroyLock() {

@@ -188,6 +188,9 @@ class TrayController {
     return FUsb_ ? FUsb_->RemovableVolumes() : std::vector<std::string>{};
   }
 
+  // Thread-safe: shows the tray balloon (or the console line without a handler) on the main loop.
+  void ShowBalloon(const std::string& title, const std::string& text, int seconds);
+
   // Thread-safe requests from the network side.
   void RequestLockLaunch();
   void RequestLayoutFile(const std::string& path);
@@ -245,6 +248,8 @@ class TrayController {
   void DestroyLock();
   void SystemSleep(bool hibernate, platform::PowerActions::Done done);
   void SleepWhenCovered(bool hibernate, platform::PowerActions::Done done, std::int64_t deadlineMs);
+  // Commands no lock will run any more: the remote notes among them go to the balloon.
+  void DropPending(std::vector<core::LockCommand> pending);
   class SessionHost;
 
   TrayPorts ports_;

@@ -439,12 +439,15 @@ void RemoteCommandHandler::RemoteMessageCommand(Exchange& ex) {
   log_.WriteLog("Message from remote address " + ex.ip);
   RemoteMessage message{ex.params.Get("mfrom"), ex.params.Get("msubject"), ex.params.Get("mbody"),
                         ex.params.Get("memail")};
-  if (effects_.CurrentlyLocked()) {
-    effects_.PostCommand(LockCommand{"remotemessage", {}, std::move(message)});
-  } else {
-    effects_.ShowBalloon("Message from " + message.from, "RE: " + message.subject + "\r\n\r\n" + message.body,
-                         60);
-  }
+  // Filed while a lock runs; otherwise, or when the lock can no longer take it, the balloon shows
+  // it: the reply says the message was left, so it is never dropped.
+  if (effects_.CurrentlyLocked() && effects_.PostCommand(LockCommand{"remotemessage", {}, message})) return;
+  const RemoteNoteBalloon balloon = BalloonFor(message);
+  effects_.ShowBalloon(balloon.title, balloon.text, balloon.seconds);
+}
+
+RemoteNoteBalloon BalloonFor(const RemoteMessage& message) {
+  return {"Message from " + message.from, "RE: " + message.subject + "\r\n\r\n" + message.body, 60};
 }
 
 }  // namespace brivak::core

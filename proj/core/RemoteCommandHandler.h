@@ -74,6 +74,13 @@ class RemoteEffects {
   virtual StatusFacts CurrentStatusFacts() = 0;  // refreshes the processor load first
 };
 
+// The tray balloon of a /remotemessage that no lock files (information icon).
+struct RemoteNoteBalloon {
+  std::string title, text;
+  int seconds = 60;
+};
+RemoteNoteBalloon BalloonFor(const RemoteMessage& message);
+
 // Values fixed for the run.
 struct RemoteHandlerConfig {
   std::string appData;           // per-user data folder, ending in "/"

@@ -161,6 +161,24 @@ INSTANTIATE_TEST_SUITE_P(
                     {"Message from remote address 127.0.2.3"},
                     {"Balloon:Message from x|RE: \r\n\r\n|60"}}));
 
+TEST_F(RemoteCommandsTest, ARemoteNoteIsFiledWhileLockedAndNeverDropped) {
+  effects_.lockScreen = true;
+  effects_.locked = true;
+  AdminGet("/remotemessage", "&mfrom=adm&msubject=hi&mbody=Call%20me&memail=a%40example.org");
+  ASSERT_EQ(effects_.queue.Size(), 1u);
+  const auto filed = effects_.queue.TryTake();
+  EXPECT_EQ(filed->message, (RemoteMessage{"adm", "hi", "Call me", "a@example.org"}));
+
+  // A lock that can no longer take it (ending): the balloon shows it instead.
+  effects_.refusePosts = true;
+  const HttpReply reply = AdminGet("/remotemessage", "&mfrom=adm&msubject=late&mbody=text");
+  EXPECT_EQ(reply.reason, "leaving msg...");
+  const auto calls = effects_.Calls();
+  ASSERT_GE(calls.size(), 2u);
+  EXPECT_EQ(calls[calls.size() - 2], "Post:remotemessage");
+  EXPECT_EQ(calls.back(), "Balloon:Message from adm|RE: late\r\n\r\ntext|60");
+}
+
 TEST_F(RemoteCommandsTest, LayoutIsTakenOnlyFromTheLayoutFolders) {
   const std::string inside = AppData() + "layouts/slf/simple.slf";
   Touch(inside);

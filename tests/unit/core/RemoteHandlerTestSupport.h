@@ -25,6 +25,7 @@ class FakeEffects : public RemoteEffects {
   void SetLayoutFile(const std::string& path) override { Record("SetLayoutFile:" + path); }
   bool PostCommand(LockCommand command) override {
     Record("Post:" + command.word);
+    if (refusePosts) return false;
     return queue.Post(std::move(command));
   }
   bool LockScreenExists() override { return lockScreen; }
@@ -60,6 +61,7 @@ class FakeEffects : public RemoteEffects {
   bool shuttingDown = false;
   bool scriptStarts = true;
   PowerReply power{true, {}};  // what Standby and Hibernate answer
+  bool refusePosts = false;  // the lock can no longer take commands
   StatusFacts facts;
   CommandQueue queue;
 
