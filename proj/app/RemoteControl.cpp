@@ -132,6 +132,7 @@ void RemoteControl::ShowBalloon(const std::string& title, const std::string& tex
 core::StatusFacts RemoteControl::CurrentStatusFacts() {
   core::StatusFacts facts;
   facts.hostName = tray_.System().HostName();
+  facts.cpuPercent = platform::CpuLoadPercent(tray_.System());
   facts.idleMs = tray_.IdleDetector().SysIdleTime();
   facts.uptimeMs = static_cast<std::uint64_t>(tray_.Clock().MonotonicMs());
   facts.lockedWhen = static_cast<std::uint64_t>(tray_.LockedWhen());

@@ -427,7 +427,7 @@ void TrayController::Timer1Timer() {
   sessionHost_ = std::make_unique<SessionHost>(*this);
   shell_ = ports_.lockScreens.Create(*this);
   session_ = std::make_unique<core::LockSession>(
-      core::LockSessionPorts{*shell_, *settings_, *userList_, log, ports_.clock, *later_, *sessionHost_}, values);
+      core::LockSessionPorts{*shell_, *settings_, *userList_, log, ports_.clock, *later_, *sessionHost_, &ports_.system}, values);
   if (!session_->FormCreate()) return;  // no password, no lock: CloseMainForm has run
   currentlyLocked_ = true;
   session_->Startup();

@@ -8,6 +8,7 @@
 
 #include "proj/core/LogFormat.h"
 #include "proj/core/SlfClockFormat.h"
+#include "proj/core/SystemPanel.h"
 #include "proj/core/RemoteEvents.h"
 #include "common/Stools.h"
 
@@ -586,11 +587,17 @@ void LockSession::OnStatusTick() {
 }
 
 void LockSession::RefreshSystemPanel() {
-  SystemPanelTexts texts;
-  const std::int64_t now = ports_.clock.MonotonicMs();
-  texts.idle = "Idle " + SecondsToTimeStr(std::max<std::int64_t>(0, now - lastInputMs_) / 1000);
-  texts.clock = FormatPanelClock(ports_.clock.Local());
-  ports_.shell.UpdateSystemPanel(texts);
+  const std::int64_t idleMs = ports_.clock.MonotonicMs() - lastInputMs_;
+  if (ports_.system == nullptr) {
+    SystemPanelTexts texts;
+    texts.idle = "Idle " + SecondsToTimeStr(std::max<std::int64_t>(0, idleMs) / 1000);
+    texts.clock = FormatPanelClock(ports_.clock.Local());
+    ports_.shell.UpdateSystemPanel(texts);
+    return;
+  }
+  const platform::SystemInfo& system = *ports_.system;
+  ports_.shell.UpdateSystemPanel(SystemPanelRows(platform::CpuLoadPercent(system), system.Memory(),
+                                                 system.Battery(), ports_.clock.Local(), idleMs));
 }
 
 void LockSession::ScanLayoutFile() {

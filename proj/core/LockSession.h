@@ -22,6 +22,7 @@
 
 #include "common/UserList.h"
 #include "platform/Clock.h"
+#include "platform/SystemInfo.h"
 #include "proj/core/BrivakSettings.h"
 #include "proj/core/CommandQueue.h"
 #include "proj/core/Diagnostics.h"
@@ -80,6 +81,9 @@ struct LockSessionPorts {
   const platform::Clock& clock;
   LaterSteps& later;
   LockHost& host;
+  // The facts of the system-information panel (processor, memory, battery); null shows only the
+  // clock and the idle time.
+  const platform::SystemInfo* system = nullptr;
 };
 
 // The SLF layout used when the configured one cannot be shown, relative to appData.

@@ -129,7 +129,7 @@ BrivakBar::BrivakBar(QWidget* parent, QColor color) : QWidget(parent) {
   cpuGauge_ = Gauge(panel_, "gaugeCPU", 2);
   lblRAM_ = PanelRow(panel_, "lblRAM", QColor(0xFF, 0xC0, 0x80), 14);
   ramGauge_ = Gauge(panel_, "gaugeRAM", 14);
-  lblBattery_ = PanelRow(panel_, "lblBattery", QColor(0x59, 0xD6, 0x3F), 26);
+  lblBattery_ = PanelRow(panel_, "lblBattery", QColor(0x3F, 0xD6, 0x59), 26);
   batteryGauge_ = Gauge(panel_, "gaugeBattery", 26);
   batteryGauge_->hide();  // its value and colour are kept, the gauge itself is not shown
   lblTime_ = PanelRow(panel_, "lblTime", QColor(Qt::white), 38);
