@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/linux/DBusNetworkSwitch.h"
 #include "platform/linux/DBusPowerActions.h"
 #include "platform/linux/DBusPowerEvents.h"
 #include "platform/linux/LinuxClock.h"
@@ -190,6 +191,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<platform::DBusPowerEvents> power;
   std::unique_ptr<ui::SaverWindows> savers;
   std::unique_ptr<platform::DBusPowerActions> powerActions;
+  std::unique_ptr<platform::DBusNetworkSwitch> networkSwitch;
   std::unique_ptr<ui::QtLockScreenFactory> lockScreens;
   std::unique_ptr<app::TrayController> tray;
   std::unique_ptr<ui::TfrmBrivak> trayWindow;
@@ -240,9 +242,11 @@ int main(int argc, char** argv) {
             power = std::make_unique<platform::DBusPowerEvents>();
             savers = std::make_unique<ui::SaverWindows>(diagnostics);
             powerActions = std::make_unique<platform::DBusPowerActions>();
+            networkSwitch = std::make_unique<platform::DBusNetworkSwitch>();
             tray = std::make_unique<app::TrayController>(app::TrayPorts{
                 paths, system, clock, registry, processes, diagnostics, *loop, app::RemotePorts{}, *lockScreens,
-                *hotkeys, idle.get(), &media, power.get(), &watchdog, savers.get(), powerActions.get()});
+                *hotkeys, idle.get(), &media, power.get(), &watchdog, savers.get(), powerActions.get(),
+                networkSwitch.get()});
             inputFilter = std::make_unique<ui::AppInputFilter>(tray->IdleDetector());
             application->installEventFilter(inputFilter.get());
             trayWindow = std::make_unique<ui::TfrmBrivak>(ui::TrayWindowPorts{
@@ -277,6 +281,7 @@ int main(int argc, char** argv) {
   if (application && inputFilter) application->removeEventFilter(inputFilter.get());
   inputFilter.reset();
   tray.reset();
+  networkSwitch.reset();
   powerActions.reset();
   power.reset();
   savers.reset();  // the servers and any lock screen go first

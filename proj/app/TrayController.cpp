@@ -207,6 +207,19 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
 
   // 16. Lock at once, or wait in the tray. A lock that did not end normally is taken up again
   // whatever the command line says.
+  // A network suspension that a crash left behind is undone first.
+  if (ports_.network) {
+    const std::string record = values_.appData + kNetworkStateFileName;
+    network_ = std::make_unique<core::NetworkSuspension>(*ports_.network, log, [record](bool suspended) {
+      if (suspended) {
+        LockStateFile(record).SetLocked();
+      } else {
+        LockStateFile(record).Clear();
+      }
+    });
+    std::error_code ec;
+    if (fs::exists(record, ec)) network_->ToggleNetwork(true);
+  }
   lockState_ = std::make_unique<LockStateFile>(values_.appData + kLockStateFileName);
   if (lockState_->Locked()) {
     log.Mem(kLockedAgainLine);
@@ -427,7 +440,9 @@ void TrayController::Timer1Timer() {
   sessionHost_ = std::make_unique<SessionHost>(*this);
   shell_ = ports_.lockScreens.Create(*this);
   session_ = std::make_unique<core::LockSession>(
-      core::LockSessionPorts{*shell_, *settings_, *userList_, log, ports_.clock, *later_, *sessionHost_, &ports_.system}, values);
+      core::LockSessionPorts{*shell_, *settings_, *userList_, log, ports_.clock, *later_, *sessionHost_, &ports_.system,
+                             network_.get()},
+      values);
   if (!session_->FormCreate()) return;  // no password, no lock: CloseMainForm has run
   currentlyLocked_ = true;
   session_->Startup();

@@ -22,6 +22,7 @@
 #include "platform/Instance.h"
 #include "platform/MediaWatch.h"
 #include "platform/LockWatchdog.h"
+#include "platform/NetworkSwitch.h"
 #include "platform/Paths.h"
 #include "platform/PowerActions.h"
 #include "platform/PowerEvents.h"
@@ -85,6 +86,8 @@ struct TrayPorts {
   SaverDisplay* savers = nullptr;
   // Standby and hibernation (logind); null: none in this build (the requests say so).
   platform::PowerActions* powerActions = nullptr;
+  // The network suspension's switch (NetworkManager); null: `suspendNetwork` does nothing.
+  platform::NetworkSwitch* network = nullptr;
 };
 
 // Program-wide values set during start-up and read by the rest of the program. Set on the main
@@ -116,6 +119,8 @@ inline constexpr const char* kLockedAgainLine = "Brivak was stopped while locked
 inline constexpr const char* kInputFromWatchdogLine = "Keyboard and mouse taken over from the watchdog.";
 inline constexpr const char* kHandOverLine =
     "Stop request while locked: the watchdog keeps the screens covered until the next start locks.";
+// The record of a network suspension in the data folder, while it lasts.
+inline constexpr const char* kNetworkStateFileName = "network.state";
 // The start method of a lock taken up again after the program ended while locked.
 inline constexpr const char* kLockedAgainMethod = "Locked again after a stop while locked";
 
@@ -270,6 +275,7 @@ class TrayController {
   std::unique_ptr<ScreenSaverControl> savers_;
   bool bPowerSuspended_ = false;  // between a suspend and the next resume
   std::unique_ptr<LockStateFile> lockState_;
+  std::unique_ptr<core::NetworkSuspension> network_;  // exists when ports_.network does
   core::CommandQueue commands_;
   bool canCloseBrivak_ = false;
   bool ExitOnClick_ = false;

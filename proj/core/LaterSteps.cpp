@@ -24,7 +24,6 @@ void LaterSteps::EnableBalloonTips() { NotInThisBuild("Balloon tips policy"); }
 void LaterSteps::DisableTaskManager() { NotInThisBuild("Task manager policy"); }
 void LaterSteps::EnableTaskManager() { NotInThisBuild("Task manager policy"); }
 void LaterSteps::LockWorkStation() { NotInThisBuild("Lock workstation at start-up"); }
-void LaterSteps::RestoreNetwork() { NotInThisBuild("Network suspension"); }
 void LaterSteps::RunRestartProgram() { NotInThisBuild("Restart program"); }
 void LaterSteps::ReloadHtmlLayout() { NotInThisBuild("HTML layouts"); }
 

@@ -39,7 +39,6 @@ class LaterSteps {
   virtual void LockWorkStation();
 
   // --- ShutDown ---
-  virtual void RestoreNetwork();
   // The RunOnce start: opens the restart program of the program folder.
   virtual void RunRestartProgram();
 

@@ -136,6 +136,7 @@ void LockSession::Startup() {
 
   log.Mem("Applying settings...");
   ApplyLayout(true);
+  SuspendNetworkIfAsked();
   later.StartPlugins();
   Changed("plug-ins", [this] {
     ports_.diagnostics.Mem("Unloading plugins...");
@@ -568,9 +569,25 @@ void LockSession::ChangeAwayMessage() {
   RefreshLayout();
 }
 
+void LockSession::SuspendNetworkIfAsked() {
+  NetworkSuspension* network = ports_.network;
+  if (!network || !ports_.settings.Security.suspendNetwork || network->NetworkWasTurnedOff()) return;
+  network->ToggleNetwork(false);
+  if (networkUndo_) return;
+  networkUndo_ = true;
+  Changed("network", [this] {
+    NetworkSuspension* net = ports_.network;
+    if (!net || !net->NetworkWasTurnedOff()) return;
+    ports_.diagnostics.Mem("Restoring Network...");
+    net->ToggleNetwork(true);
+    ports_.diagnostics.LastMem("Done.");
+  });
+}
+
 void LockSession::RefreshLayout() {
   if (ended_) return;
   ports_.diagnostics.Debug("Refresh Layout");
+  SuspendNetworkIfAsked();
   if (ports_.settings.General.LayoutMode != 0) {
     ports_.later.ReloadHtmlLayout();
     return;

@@ -29,6 +29,7 @@
 #include "proj/core/KeyDecisions.h"
 #include "proj/core/LaterSteps.h"
 #include "proj/core/LockShell.h"
+#include "proj/core/NetworkSuspension.h"
 #include "proj/core/RelockCountdown.h"
 #include "proj/core/RightClickGesture.h"
 #include "proj/core/VisitorMessages.h"
@@ -84,6 +85,8 @@ struct LockSessionPorts {
   // The facts of the system-information panel (processor, memory, battery); null shows only the
   // clock and the idle time.
   const platform::SystemInfo* system = nullptr;
+  // The network suspension (`suspendNetwork`); null: none in this build.
+  NetworkSuspension* network = nullptr;
 };
 
 // The SLF layout used when the configured one cannot be shown, relative to appData.
@@ -152,6 +155,8 @@ class LockSession final : public LockEvents {
   void ChangeAwayMessage();
   // `RefreshLayout`: the layout applied anew (F5, a changed layout file).
   void RefreshLayout();
+  // The network part of `BrivakSettingsApply`: suspends once per lock when `suspendNetwork` is on.
+  void SuspendNetworkIfAsked();
   const TMessageList& Messages() const { return tml_; }
 
   // State.
@@ -195,6 +200,7 @@ class LockSession final : public LockEvents {
   std::string layoutPath_;          // the layout file applied, for the scan for changes
   std::optional<std::int64_t> layoutStamp_;  // `LayoutLastModified`
   std::int64_t startMs_ = 0;
+  bool networkUndo_ = false;  // the network's undo is in the journal
   bool brivakLocked_ = false;
   bool brivakReady_ = false;
   bool shuttingdown_ = false;

@@ -11,6 +11,8 @@
 #include "common/Hash.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/MemoryRegistryStore.h"
+#include "platform/fake/RecordingNetworkSwitch.h"
+#include "proj/core/NetworkSuspension.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 #include "unit/core/LockTestFakes.h"
@@ -778,6 +780,54 @@ TEST_F(LockSessionTest, ALayoutSavedDuringTheLockIsReloadedOnTheNextTick) {
   EXPECT_TRUE(ConsoleHas("Refreshing layout..."));
   session.ShutDown();
   EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:FreeCreatedControls"), 1) << "one undo for the layout";
+}
+
+}  // namespace
+}  // namespace brivak::core
+
+namespace brivak::core {
+namespace {
+
+// Mem and WriteLog lines into one journal beside the record's changes.
+class NetworkJournalLog : public LogSink {
+ public:
+  explicit NetworkJournalLog(std::vector<std::string>& journal) : journal_(journal) {}
+  void WriteLog(std::string_view text) override { journal_.push_back("log:" + std::string(text)); }
+  void Mem(std::string_view text) override { journal_.push_back("mem:" + std::string(text)); }
+  void LastMem(std::string_view text) override { journal_.push_back("lastmem:" + std::string(text)); }
+  void Debug(std::string_view) override {}
+
+ private:
+  std::vector<std::string>& journal_;
+};
+
+// The record is written before the suspension is asked for and removed once a restore was accepted.
+TEST(NetworkSuspensionTest, SuspendAndRestoreAreLoggedWhenAcceptedAndRecordedAroundTheRequests) {
+  platform::RecordingNetworkSwitch network;
+  std::vector<std::string> journal;
+  NetworkJournalLog log(journal);
+  NetworkSuspension suspension(network, log, [&](bool on) { journal.push_back(on ? "record" : "unrecord"); });
+  suspension.ToggleNetwork(false);
+  EXPECT_TRUE(suspension.NetworkWasTurnedOff());
+  suspension.ToggleNetwork(true);
+  EXPECT_FALSE(suspension.NetworkWasTurnedOff());
+  EXPECT_EQ(network.Calls(), (std::vector<std::string>{"off", "on"}));
+  EXPECT_EQ(journal, (std::vector<std::string>{"mem:Disabling Network Access...", "record",
+                                               "log:Network access suspended", "mem:Restoring Network Access...",
+                                               "log:Network access resumed", "unrecord"}));
+}
+
+TEST(NetworkSuspensionTest, ARefusedRequestIsLoggedAsAFailureAndKeepsTheRecord) {
+  platform::RecordingNetworkSwitch network;
+  network.Refuse("org.freedesktop.NetworkManager.PermissionDenied: no");
+  std::vector<std::string> journal;
+  NetworkJournalLog log(journal);
+  NetworkSuspension suspension(network, log, [&](bool on) { journal.push_back(on ? "record" : "unrecord"); });
+  suspension.ToggleNetwork(true);
+  EXPECT_EQ(journal, (std::vector<std::string>{
+                         "mem:Restoring Network Access...",
+                         "mem:Network access could not be resumed: org.freedesktop.NetworkManager.PermissionDenied: no",
+                         "log:Network access could not be resumed: org.freedesktop.NetworkManager.PermissionDenied: no"}));
 }
 
 }  // namespace
