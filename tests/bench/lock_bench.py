@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Times the lock on a private two-monitor X desktop (Xvfb, no window manager): from an HTTP /lock
-request until every monitor is covered, and from /unlock until the desktop shows again. Coverage is
+request (and from the hotkey) until every monitor is covered, and from /unlock until the desktop
+shows again; beside it, Debian's i3lock (run with -n) from its start until covered, on the same
+display. Coverage is
 sampled as pixels of the root window (a grid and the corners of each monitor); after each timed
 step a full screenshot confirms it. Prints median and p90 over the rounds.
 
@@ -9,6 +11,7 @@ import argparse
 import os
 import shutil
 import statistics
+import subprocess
 import sys
 import time
 
@@ -70,7 +73,39 @@ def main():
                 time.sleep(0.02)
             print(f"round {n + 1}: lock {lock_times[-1] * 1000:.1f} ms, unlock {unlock_times[-1] * 1000:.1f} ms",
                   flush=True)
-        for name, values in (("lock -> covered", lock_times), ("unlock -> desktop", unlock_times)):
+        # The hotkey (Ctrl+Alt+S by default), unlocked over HTTP.
+        hotkey_times = []
+        for n in range(args.rounds):
+            hotkey_times.append(timed(lambda: desktop.key("ctrl+alt+s"), sampler.all_covered))
+            wait_covered(desktop)
+            http_get("/unlock?" + creds)
+            wait_uncovered(desktop)
+            deadline = time.monotonic() + 30
+            while "<status>Unlocked</status>" not in http_get("/query?" + creds).body:
+                if time.monotonic() > deadline:
+                    raise SystemExit("lock_bench: the locker did not report Unlocked")
+                time.sleep(0.02)
+        # i3lock on the same display: from its start until covered (it stays up with -n until ended).
+        i3lock_times = []
+        if shutil.which("i3lock"):
+            for n in range(args.rounds):
+                proc = None
+
+                def start_i3lock():
+                    nonlocal proc
+                    proc = subprocess.Popen(["i3lock", "-n", "-c", "000000"], env=desktop.env(),
+                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+                i3lock_times.append(timed(start_i3lock, sampler.all_covered))
+                proc.terminate()
+                proc.wait(timeout=10)
+                wait_uncovered(desktop)
+        else:
+            print("i3lock is not installed: no comparison", flush=True)
+        for name, values in (("lock -> covered", lock_times), ("hotkey -> covered", hotkey_times),
+                             ("i3lock -n start -> covered", i3lock_times), ("unlock -> desktop", unlock_times)):
+            if not values:
+                continue
             print(f"{name}: median {statistics.median(values) * 1000:.1f} ms, "
                   f"p90 {p90(values) * 1000:.1f} ms over {len(values)} rounds")
     finally:
