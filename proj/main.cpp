@@ -41,6 +41,7 @@
 #include "proj/core/EntryRole.h"
 #include "proj/core/SaverPreview.h"
 #include "proj/ui/AppInputFilter.h"
+#include "proj/ui/AdministrationWindows.h"
 #include "proj/ui/QtLockScreenFactory.h"
 #include "proj/ui/QtMainLoop.h"
 #include "proj/ui/SaverWindows.h"
@@ -194,6 +195,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<platform::DBusNetworkSwitch> networkSwitch;
   std::unique_ptr<ui::QtLockScreenFactory> lockScreens;
   std::unique_ptr<app::TrayController> tray;
+  std::unique_ptr<ui::AdministrationWindows> administration;
   std::unique_ptr<ui::TfrmBrivak> trayWindow;
   std::unique_ptr<QSocketNotifier> hotkeyNotifier;
   bool started = false;
@@ -249,8 +251,12 @@ int main(int argc, char** argv) {
                 networkSwitch.get()});
             inputFilter = std::make_unique<ui::AppInputFilter>(tray->IdleDetector());
             application->installEventFilter(inputFilter.get());
+            administration = std::make_unique<ui::AdministrationWindows>(ui::AdministrationPorts{
+                *tray, processes, [&] { return lockScreens->Prompts(*tray).Context(); }, {}, {}, {}, {}});
+            lockScreens->SetAdministration(administration.get());
             trayWindow = std::make_unique<ui::TfrmBrivak>(ui::TrayWindowPorts{
-                *tray, diagnostics, processes, [&] { return lockScreens->Prompts(*tray).Context(); }, {}, {}});
+                *tray, diagnostics, processes, [&] { return lockScreens->Prompts(*tray).Context(); }, {}, {},
+                *administration});
 
             channel.Listen([&](const platform::InstanceMessage& message) {
               loop->Post([&tray, message] { tray->OnInstanceMessage(message); });
@@ -280,6 +286,7 @@ int main(int argc, char** argv) {
   trayWindow.reset();
   if (application && inputFilter) application->removeEventFilter(inputFilter.get());
   inputFilter.reset();
+  administration.reset();
   tray.reset();
   networkSwitch.reset();
   powerActions.reset();

@@ -25,6 +25,7 @@ RemoteControl::RemoteControl(TrayController& tray, platform::Processes& processe
       work_(boost::asio::make_work_guard(io_)),
       handler_(HandlerConfig(tray.Values()), [&tray] { return tray.RemoteSnapshot(); }, tray.Users(), *this,
                tray.Log(), tray.Clock()),
+      history_(tray.Clock()),
       reporter_(tray.Log(), *this),
       sender_(io_, tray.Log(), net::UdpEventSenderOptions{ports.events}) {}
 
@@ -49,7 +50,7 @@ bool RemoteControl::Start() {
     if (a.is_v6() && a.to_v6().is_v4_mapped()) return boost::asio::ip::make_address_v4(boost::asio::ip::v4_mapped, a.to_v6()) == boost::asio::ip::address_v4::loopback();
     return a == boost::asio::ip::address_v4::loopback() || a == boost::asio::ip::address_v6::loopback();
   };
-  http_ = std::make_unique<net::HttpCommandServer>(io_, handler_, log, httpOptions);
+  http_ = std::make_unique<net::HttpCommandServer>(io_, recorded_, log, httpOptions);
   const auto httpStarted = http_->Start();
   if (httpStarted) {
     ports_.http = http_->LocalPort();

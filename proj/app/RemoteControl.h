@@ -12,6 +12,7 @@
 #include <boost/asio/io_context.hpp>
 
 #include "platform/Processes.h"
+#include "proj/core/CommandHistory.h"
 #include "proj/core/RemoteCommandHandler.h"
 #include "proj/core/RemoteEvents.h"
 #include "proj/net/HttpCommandServer.h"
@@ -45,6 +46,8 @@ class RemoteControl : private core::RemoteEffects, private core::DatagramPort {
   bool SelfTest();
 
   core::EventReporter& Events() { return reporter_; }
+  // The remote commands served so far (the last 100), for "Server Status".
+  const core::CommandHistory& History() const { return history_; }
   // The HTTP port in use: the bound one once started (the configured one before, or on failure).
   std::uint16_t HttpPort() const { return ports_.http; }
   std::uint16_t DiscoveryPort() const { return ports_.discovery; }
@@ -72,6 +75,8 @@ class RemoteControl : private core::RemoteEffects, private core::DatagramPort {
   boost::asio::io_context io_;
   boost::asio::executor_work_guard<boost::asio::io_context::executor_type> work_;
   core::RemoteCommandHandler handler_;
+  core::CommandHistory history_;
+  core::RecordingHandler recorded_{handler_, history_};  // what the HTTP server calls
   core::EventReporter reporter_;
   net::UdpEventSender sender_;
   std::unique_ptr<net::HttpCommandServer> http_;

@@ -484,6 +484,45 @@ void TrayController::StorePasswordHash(const std::string& hash, bool iniForm) {
   core::StorePasswordHash(*settings_, hash, iniForm);
 }
 
+std::string TrayController::ApplyOptions(const core::TBrivakSettings& edited) {
+  {
+    std::lock_guard lock(settingsMutex_);
+    core::TBrivakSettings& live = *settings_;
+    const core::TBrivakSettings before(live);
+    const auto copyRecords = [&live](const core::TBrivakSettings& from) {
+      const std::string hash = live.Security.passwordHash;
+      live.General = from.General;
+      live.Security = from.Security;
+      live.Security.passwordHash = hash;
+      live.ScreenSavers = from.ScreenSavers;
+      live.Logging = from.Logging;
+      live.Messages = from.Messages;
+      live.Advanced = from.Advanced;
+      live.BrivakBar = from.BrivakBar;
+    };
+    copyRecords(edited);
+    try {
+      const auto presets = core::SplitAwayMessages(live.Messages.awayMessages);
+      if (values_.INI_MODE) {
+        live.SaveINI(presets, false);
+      } else {
+        live.Save(presets, false);
+      }
+    } catch (const std::exception& e) {
+      copyRecords(before);
+      ports_.diagnostics.Mem(std::string("EX: ") + e.what());
+      return e.what();
+    }
+    ports_.diagnostics.EventLog().SetDoLog(live.Logging.DoLog);
+  }
+  SetHotKey();
+  return {};
+}
+
+std::vector<std::string> TrayController::RecentCommands() const {
+  return remote_ ? remote_->History().Lines() : std::vector<std::string>{};
+}
+
 void TrayController::WriteStartupData() { startup_->WriteStartupData(settings_->General.StartupMode); }
 
 void TrayController::SecurityEvent(const std::string& text) {

@@ -232,6 +232,12 @@ class TrayController {
   // `WriteStartupData` with the current StartupMode (the end of a lock outside INI mode). Throws
   // std::exception when the entries cannot be written. Main thread.
   void WriteStartupData();
+  // Applies the options dialog's edited settings to the live ones (all but the master password,
+  // which its own dialog stores) and saves them to the store in use, then registers the hotkey
+  // again. Returns the error text when they could not be saved; the settings are then unchanged.
+  std::string ApplyOptions(const core::TBrivakSettings& edited);
+  // The remote commands served this run, oldest first (the last 100).
+  std::vector<std::string> RecentCommands() const;
   // The command server's port once started (0 before).
   std::uint16_t HttpPort() const { return remote_ ? remote_->HttpPort() : 0; }
 

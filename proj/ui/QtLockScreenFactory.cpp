@@ -1,5 +1,6 @@
 #include "proj/ui/QtLockScreenFactory.h"
 
+#include "proj/ui/AdministrationWindows.h"
 #include "proj/ui/TfrmMain.h"
 
 namespace brivak::ui {
@@ -33,6 +34,13 @@ std::unique_ptr<core::LockShell> QtLockScreenFactory::Create(app::TrayController
     ports.screenSavers = [savers] { return savers->MenuEntries(); };
     ports.runScreenSaver = [savers](const std::string& path) { savers->screensaverClick(path); };
   }
+  AdministrationWindows* admin = administration_;
+  ports.optionsDialog = [admin](QWidget* over) {
+    if (admin) admin->OptionsDialog(over);
+  };
+  ports.logViewer = [admin](QWidget* over) {
+    if (admin) admin->LogViewer(over, 0);
+  };
   return std::make_unique<TfrmMain>(std::move(ports));
 }
 

@@ -36,11 +36,14 @@ class QtLockScreenFactory final : public app::LockScreenFactory {
   std::unique_ptr<core::LockShell> Create(app::TrayController& tray) override;
   // The prompt services of `tray` (the one controller of the program), made on first use.
   PromptServices& Prompts(app::TrayController& tray);
+  // The options dialog and the log viewer of the lock screen; must outlive every window made.
+  void SetAdministration(class AdministrationWindows* administration) { administration_ = administration; }
 
  private:
   platform::InputGuard* guard_;
   platform::FrontKeeper* front_;
   std::unique_ptr<PromptServices> prompts_;
+  AdministrationWindows* administration_ = nullptr;
 };
 
 }  // namespace brivak::ui

@@ -123,10 +123,12 @@ void TfrmBrivak::BuildMenu() {
   launch->setFont(bold);  // the default item (double-click)
   menu_->setDefaultAction(launch);
   connect(launch, &QAction::triggered, this, &TfrmBrivak::LaunchBrivak);
-  disabled(menu_.get(), "Options");
+  AdministrationWindows* admin = &ports_.administration;
+  connect(menu_->addAction(QStringLiteral("Options")), &QAction::triggered, this, [admin] { admin->TrayOptions(); });
   menu_->addSeparator();
 
-  disabled(menu_.get(), "Brivak Manager");
+  connect(menu_->addAction(QStringLiteral("Brivak Manager")), &QAction::triggered, this,
+          [admin] { admin->StartManager(); });
   QAction* update = menu_->addAction(QStringLiteral("Run Update Script"));
   const std::string script = values.updateScriptFile;
   update->setEnabled(!script.empty() && Exists(script));
@@ -143,7 +145,8 @@ void TfrmBrivak::BuildMenu() {
     if (Exists(file)) Open(file);
     else ports_.diagnostics.Mem("No log for today yet: " + file);
   });
-  disabled(logs, "Log Manager");
+  connect(logs->addAction(QStringLiteral("Log Manager")), &QAction::triggered, this,
+          [admin] { admin->TrayLogManager(); });
   menu_->addSeparator();
 
   QMenu* computer = menu_->addMenu(QStringLiteral("Computer"));
@@ -151,7 +154,8 @@ void TfrmBrivak::BuildMenu() {
   AddOpen(computer, QStringLiteral("Brivak Layouts Folder"), values.appData + "layouts/");
   disabled(computer, "Brivak Deploy Folder");
   AddOpen(computer, QStringLiteral("Brivak App Data Folder"), values.appData);
-  disabled(computer, "Uninstall Brivak");
+  connect(computer->addAction(QStringLiteral("Uninstall Brivak")), &QAction::triggered, this,
+          [admin] { admin->Uninstall(); });
   disabled(computer, "My Computer");
   disabled(computer, "Power Settings");
   menu_->addSeparator();
@@ -173,7 +177,8 @@ void TfrmBrivak::BuildMenu() {
   AddOpen(help, QStringLiteral("Help Table of Contents"), values.appPath + "htmlhelp/index.html");
   AddOpen(help, QStringLiteral("Readme.txt"), values.appPath + "readme.txt");
   AddOpen(help, QStringLiteral("Whatsnew.txt"), values.appPath + "whatsnew.txt");
-  disabled(help, "About Brivak...");
+  connect(help->addAction(QStringLiteral("About Brivak...")), &QAction::triggered, this,
+          [admin] { admin->About(nullptr); });
   menu_->addSeparator();
 
   connect(menu_->addAction(QStringLiteral("Exit Brivak")), &QAction::triggered, this, &TfrmBrivak::ExitBrivak);

@@ -1,7 +1,7 @@
 // `TfrmBrivak`: the locker's face in the desktop while no lock screen is shown: the tray icon with
 // its menu, the console window and the tray balloon after a lock. The logic (start-up, lock
-// launch, return to the tray) is the controller's (app::TrayController). An item whose target this
-// build does not carry is shown disabled. GUI thread only.
+// launch, return to the tray) is the controller's (app::TrayController); the administrator's
+// windows behind the menu are AdministrationWindows'. GUI thread only.
 #pragma once
 
 #include <QObject>
@@ -12,6 +12,7 @@
 
 #include "platform/Processes.h"
 #include "proj/app/TrayController.h"
+#include "proj/ui/AdministrationWindows.h"
 #include "proj/ui/ConsoleWindow.h"
 #include "proj/ui/PasswordDialogs.h"
 
@@ -39,6 +40,8 @@ struct TrayWindowPorts {
   std::function<bool()> trayAvailable;
   // Opens a file or folder with the desktop's default program; QDesktopServices when empty.
   std::function<bool(const std::string& path)> open;
+  // "Options", "Log Manager", "Brivak Manager", "About Brivak..." and "Uninstall Brivak".
+  AdministrationWindows& administration;
 };
 
 class TfrmBrivak : public QObject {

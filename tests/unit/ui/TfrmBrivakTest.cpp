@@ -7,6 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+
 #include "common/Hash.h"
 #include "platform/fake/FakeClock.h"
 #include "platform/fake/FakePaths.h"
@@ -50,9 +53,16 @@ class TfrmBrivakTest : public ::testing::Test {
     tray = std::make_unique<app::TrayController>(app::TrayPorts{paths, system, clock, registry, processes,
                                                                 diagnostics, loop, app::RemotePorts{0, 0, 0},
                                                                 screens, hotkeys});
+    administration = std::make_unique<AdministrationWindows>(AdministrationPorts{
+        *tray, processes, {},
+        [this](QWidget*, const QString& title, const QString& text) {
+          messages.push_back(title.toStdString() + "|" + text.toStdString());
+        },
+        {}, {}, dir.File("path-a") + ":" + dir.File("path-b")});
   }
   ~TfrmBrivakTest() override {
     window.reset();
+    administration.reset();
     tray.reset();
   }
 
@@ -62,7 +72,8 @@ class TfrmBrivakTest : public ::testing::Test {
                         [this](const std::string& path) {
                           opened.push_back(path);
                           return true;
-                        }});
+                        },
+                        *administration});
     tray->FormCreate({"-tray"});
     window->AfterFormCreate();
   }
@@ -86,6 +97,8 @@ class TfrmBrivakTest : public ::testing::Test {
   NoLockScreens screens;
   platform::RecordingHotkeyRegistrar hotkeys;
   std::unique_ptr<app::TrayController> tray;
+  std::vector<std::string> messages;
+  std::unique_ptr<AdministrationWindows> administration;
   std::unique_ptr<TfrmBrivak> window;
   std::vector<std::string> opened;
 };
@@ -93,20 +106,62 @@ class TfrmBrivakTest : public ::testing::Test {
 TEST_F(TfrmBrivakTest, TheMenuIsInOrderAndWhatThisBuildLacksIsDisabled) {
   Start(false);
   EXPECT_EQ(Items(window->TrayMenu()),
-            (std::vector<std::string>{"Launch Brivak", "Options (off)", "-", "Brivak Manager (off)",
+            (std::vector<std::string>{"Launch Brivak", "Options", "-", "Brivak Manager",
                                       "Run Update Script (off)", "-", "Logs", "-", "Computer", "-",
                                       "Quality Control", "Help", "-", "Exit Brivak"}));
   EXPECT_EQ(window->TrayMenu().defaultAction()->text(), QStringLiteral("Launch Brivak"));
   EXPECT_EQ(Items(*window->FindAction(QStringLiteral("Quality Control"))->menu()),
             (std::vector<std::string>{"Show Console", "Show Debug Info", "Turn on Security"}));
   EXPECT_EQ(Items(*window->FindAction(QStringLiteral("Logs"))->menu()),
-            (std::vector<std::string>{"Open Logs Folder", "Open Today's Log", "Log Manager (off)"}));
-  // The data folder exists after the start-up; the uninstaller does not come with this build.
+            (std::vector<std::string>{"Open Logs Folder", "Open Today's Log", "Log Manager"}));
+  // The data folder exists after the start-up.
   EXPECT_TRUE(window->FindAction(QStringLiteral("Brivak App Data Folder"))->isEnabled());
-  EXPECT_FALSE(window->FindAction(QStringLiteral("Uninstall Brivak"))->isEnabled());
-  EXPECT_FALSE(window->FindAction(QStringLiteral("About Brivak..."))->isEnabled());
+  EXPECT_TRUE(window->FindAction(QStringLiteral("Uninstall Brivak"))->isEnabled());
+  EXPECT_TRUE(window->FindAction(QStringLiteral("About Brivak..."))->isEnabled());
   window->FindAction(QStringLiteral("Brivak App Data Folder"))->trigger();
   EXPECT_EQ(opened, (std::vector<std::string>{tray->Values().appData}));
+}
+
+void MakeProgram(const std::string& path) {
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+  std::ofstream(path) << "#!/bin/sh\n";
+  std::filesystem::permissions(path, std::filesystem::perms::owner_all);
+}
+
+TEST_F(TfrmBrivakTest, BrivakManagerStartsFromTheProgramFolderElseThePathElseSaysWhereItLooked) {
+  Start(false);
+  QAction* manager = window->FindAction(QStringLiteral("Brivak Manager"));
+  manager->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find(tray->Values().appPath), std::string::npos) << messages[0];
+  EXPECT_NE(messages[0].find(dir.File("path-a") + ":" + dir.File("path-b")), std::string::npos) << messages[0];
+  EXPECT_TRUE(processes.Calls().empty());
+
+  MakeProgram(dir.File("path-b/brivakmanager"));
+  manager->trigger();
+  ASSERT_EQ(processes.Calls().size(), 1u);
+  EXPECT_EQ(processes.Calls()[0].argv, (std::vector<std::string>{dir.File("path-b/brivakmanager")}));
+  MakeProgram(tray->Values().appPath + "brivakmanager");
+  manager->trigger();
+  ASSERT_EQ(processes.Calls().size(), 2u);
+  EXPECT_EQ(processes.Calls()[1].argv, (std::vector<std::string>{tray->Values().appPath + "brivakmanager"}));
+}
+
+TEST_F(TfrmBrivakTest, AboutShowsTheVersionAndUninstallSaysHowToRemoveThePackage) {
+  Start(false);
+  window->FindAction(QStringLiteral("About Brivak..."))->trigger();
+  ASSERT_EQ(messages.size(), 1u);
+  EXPECT_NE(messages[0].find("Version " + tray->Values().fullVersionString), std::string::npos) << messages[0];
+  EXPECT_NE(messages[0].find("Built with Qt"), std::string::npos) << messages[0];
+  window->FindAction(QStringLiteral("Uninstall Brivak"))->trigger();
+  ASSERT_EQ(messages.size(), 2u);
+  EXPECT_NE(messages[1].find("sudo apt remove brivak"), std::string::npos) << messages[1];
+  // An uninstaller in the program folder is run instead.
+  MakeProgram(tray->Values().appPath + "uninstall");
+  window->FindAction(QStringLiteral("Uninstall Brivak"))->trigger();
+  EXPECT_EQ(messages.size(), 2u);
+  ASSERT_EQ(processes.Calls().size(), 1u);
+  EXPECT_EQ(processes.Calls()[0].argv, (std::vector<std::string>{tray->Values().appPath + "uninstall"}));
 }
 
 TEST_F(TfrmBrivakTest, WithoutATrayTheConsoleSaysSoAndTheProgramGoesOn) {
