@@ -4,14 +4,15 @@ namespace brivak::core {
 
 bool LockFeatureAvailable(LockFeature feature) {
   switch (feature) {
-    case LockFeature::Always: return true;
-    case LockFeature::ScreenSavers: return true;
+    case LockFeature::Always:
+    case LockFeature::ScreenSavers:
+    case LockFeature::Options:
+    case LockFeature::LogViewer:
+      return true;
     // Not carried by this build yet; each turns on with the change that brings it.
     case LockFeature::Layouts: return false;
     case LockFeature::LayoutEditor: return false;
     case LockFeature::Power: return false;
-    case LockFeature::Options: return false;
-    case LockFeature::LogViewer: return false;
     case LockFeature::Deployment: return false;
   }
   return false;

@@ -666,6 +666,21 @@ TEST_F(LockSessionTest, MenuItemsOfFeaturesNotInThisBuildAreDisabledAndDoNothing
   }
 }
 
+TEST_F(LockSessionTest, TheMenusOptionsAndLogsOpenTheirWindowsAfterThePassword) {
+  auto& session = Started();
+  EXPECT_TRUE(LockFeatureAvailable(LockFeature::Options));
+  EXPECT_TRUE(LockFeatureAvailable(LockFeature::LogViewer));
+  shell_.authorizeAnswers = {true, true, false};
+  session.OnMenuCommand(LockMenuCommand::Options);
+  session.OnMenuCommand(LockMenuCommand::Logs);
+  const auto mark = journal_.size();
+  session.OnMenuCommand(LockMenuCommand::Options);  // refused
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:RunOptionsDialog"), 1);
+  EXPECT_EQ(std::count(journal_.begin(), journal_.end(), "shell:RunLogViewer"), 1);
+  EXPECT_EQ(std::count(journal_.begin() + static_cast<long>(mark), journal_.end(), "shell:RunOptionsDialog"), 0);
+  EXPECT_EQ(host_.securityEvents, (std::vector<std::string>{"Bad Password to access Options"}));
+}
+
 TEST_F(LockSessionTest, HiddenKeys) {
   struct Case {
     int f;
