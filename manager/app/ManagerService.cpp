@@ -184,8 +184,12 @@ struct ManagerService::Impl : StatusReplySink, DiscoveryListener, LogSink {
     std::lock_guard lock(settingsMutex);
     return stored.settings;
   }
+  // A locker answers "/query" in milliseconds once connected: a status query waits for its reply
+  // no longer than for its connection (`scantimeout`), so lockers that accept and never answer
+  // hold the 20 slots for seconds, not for the whole read time-out of commands.
   LookupTimeouts StatusTimeouts(const TmanagerSettings& s) const {
-    return {std::chrono::milliseconds(std::max(1, s.scantimeout)), owner.options_.readTimeout};
+    const std::chrono::milliseconds connect(std::max(1, s.scantimeout));
+    return {connect, std::min(connect, owner.options_.readTimeout)};
   }
 
   // Io thread: the refresh timer follows the settings.

@@ -114,7 +114,8 @@ struct ManagerServiceOptions {
   int statusPort = kLockerCommandPort;   // of status queries (tests use a port of their own)
   // Safety bound of a whole discovery (listening and queries).
   std::chrono::milliseconds discoveryMaxDuration{300000};
-  // Read time-out of every request once connected (the connect time-outs are settings).
+  // Read time-out of every request once connected (the connect time-outs are settings); a status
+  // query waits no longer for its reply than `scantimeout`.
   std::chrono::milliseconds readTimeout{10000};
   // Start a discovery at once when Start succeeds (the program does; tests may not).
   bool discoverOnStart = true;

@@ -56,6 +56,7 @@ namespace {
 
 constexpr int kLogPanelLargeHeight = 80;
 constexpr int kLogPanelScanHeight = 160;
+constexpr int kLogFlushMs = 50;
 constexpr int kThreadsTick = 1000;
 constexpr int kPlanLinesShown = 256;  // `memNetScan` lists at most this many addresses
 
@@ -581,17 +582,46 @@ void TfrmManager::QueueInventoryShown() {
 }
 
 void TfrmManager::OnLogChanged(const app::LogChange& change) {
-  switch (change.kind) {
-    case app::LogChange::Kind::Line:
-      memo1_->AddLine(change.text);
-      break;
-    case app::LogChange::Kind::Append:
-      memo1_->AppendToLastLine(change.text);
-      break;
-    case app::LogChange::Kind::Cleared:
-      memo1_->ClearLog();
-      break;
+  // Thousands of lockers write thousands of lines: they are gathered and laid out together, at
+  // most every 50 ms, so the UI thread never lays out the log once per line.
+  if (change.kind == app::LogChange::Kind::Cleared) pendingLog_.clear();
+  pendingLog_.push_back(change);
+  if (logFlushQueued_) return;
+  logFlushQueued_ = true;
+  QTimer::singleShot(kLogFlushMs, this, [this] { FlushLog(); });
+}
+
+void TfrmManager::FlushLog() {
+  logFlushQueued_ = false;
+  std::string block;  // whole lines, joined by "\n"
+  bool haveBlock = false;
+  auto flushBlock = [&] {
+    if (haveBlock) memo1_->AddLine(block);
+    block.clear();
+    haveBlock = false;
+  };
+  for (const app::LogChange& change : pendingLog_) {
+    switch (change.kind) {
+      case app::LogChange::Kind::Cleared:
+        flushBlock();
+        memo1_->ClearLog();
+        break;
+      case app::LogChange::Kind::Line:
+        if (haveBlock) block += '\n';
+        block += change.text;
+        haveBlock = true;
+        break;
+      case app::LogChange::Kind::Append:
+        if (haveBlock) {
+          block += change.text;
+        } else {
+          memo1_->AppendToLastLine(change.text);
+        }
+        break;
+    }
   }
+  flushBlock();
+  pendingLog_.clear();
 }
 
 void TfrmManager::OnCommandResult(const app::CommandReport& report) {

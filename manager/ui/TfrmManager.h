@@ -120,6 +120,7 @@ class TfrmManager : public QMainWindow {
   void OnInventoryChanged();
   void OnLogChanged(const app::LogChange& change);
   void OnCommandResult(const app::CommandReport& report);
+  void FlushLog();
   void OnComputerUpdated(const TComputer& record);
   void QueueInventoryShown();
   void OnCommandFinished(std::uint64_t requestId, const OutcomeCounts& counts);
@@ -166,6 +167,8 @@ class TfrmManager : public QMainWindow {
   QLabel* lblScanProgress_ = nullptr;
   bool closeWhenIdle_ = false;
   bool inventoryShownQueued_ = false;
+  std::vector<app::LogChange> pendingLog_;  // log changes not yet shown (at most 50 ms old)
+  bool logFlushQueued_ = false;
   QToolButton* tbMinStatus_ = nullptr;
   bool logPanelLarge_ = true;
   UserListPage* usersPage_ = nullptr;

@@ -181,6 +181,23 @@ TEST(ManagerServiceTest, WakeOnLanAndEventPortDuringStopSeeTheEndpointsOrNothing
   EXPECT_EQ(f.service->EventPort(), 0);
 }
 
+// A locker that accepts the status query and never answers gives its slot back after the scan
+// time-out, not after the long read time-out of commands.
+TEST(ManagerServiceTest, AStatusQueryThatIsNeverAnsweredEndsAfterTheScanTimeout) {
+  HoldingServer locker;  // never answers
+  ServiceFixture f(1, {}, [](TmanagerSettings& s) { s.scantimeout = 300; }, locker.Port());
+  ASSERT_TRUE(f.service->Start());
+  f.service->Requery("127.0.0.1");
+  ASSERT_TRUE(locker.WaitForOpen(1));
+  const auto before = std::chrono::steady_clock::now();
+  // The manager closes the connection when it gives up: wait for that, with a deadline.
+  EXPECT_TRUE(locker.WaitForOpen(0, 5s));
+  EXPECT_LT(std::chrono::steady_clock::now() - before, 3s);  // the read time-out here is 30 s
+  const auto deadline = std::chrono::steady_clock::now() + 5s;
+  while (f.service->LookupsInFlight() != 0 && std::chrono::steady_clock::now() < deadline) f.ui.RunUntil([] { return false; }, 20ms);
+  EXPECT_EQ(f.service->LookupsInFlight(), 0u);
+}
+
 TEST(ManagerServiceTest, DestroyingTheServiceWhileADiscoveryListensNeitherHangsNorCrashes) {
   ServiceFixture f(1, {}, [](TmanagerSettings& s) { s.udptimeout = 60000; });
   ASSERT_TRUE(f.service->Start());

@@ -68,7 +68,7 @@ class UiQueue {
 
 struct ServiceFixture {
   explicit ServiceFixture(std::uint16_t lockerPort, ManagerObservers observers = {},
-                          std::function<void(TmanagerSettings&)> adjust = {}) {
+                          std::function<void(TmanagerSettings&)> adjust = {}, int statusPort = 8777) {
     users.AddUser("admin", "pw123", kLevelAdmin);
     TmanagerSettings s;
     s.broadcastip = "127.255.255.255";
@@ -87,6 +87,7 @@ struct ServiceFixture {
     options.bindAddress = "127.0.0.1";
     options.eventPort = 0;
     options.lockerPort = lockerPort;
+    options.statusPort = statusPort;
     options.readTimeout = 30s;  // far longer than any test waits: only Stop ends a held request
     options.discoverOnStart = false;
     service = std::make_unique<app::ManagerService>(
