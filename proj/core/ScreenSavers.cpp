@@ -100,13 +100,13 @@ IdleSaverStep IdleSaverRule(const IdleSaverInput& in) {
     if (!in.mouseMoved && !in.saverProcessRunning) {
       step.startSaver = true;
     } else if (in.saverProcessRunning) {
-      // Step 4: the saver runs already (started elsewhere); remembered, the tick ends here.
+      // The saver runs already (started elsewhere): remembered, and the tick ends here.
       step.procRunning = true;
       step.wasRunningLastTick = true;
       return step;
     }
   }
-  // Step 5: a saver that ran at the previous check and is gone now gives the box the focus back.
+  // A saver that ran at the previous check and is gone now gives the box the focus back.
   step.focusBox = in.wasRunningLastTick && !in.saverProcessRunning;
   step.wasRunningLastTick = false;
   return step;
