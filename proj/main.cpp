@@ -33,6 +33,7 @@
 #include "platform/linux/X11Connection.h"
 #include "platform/linux/X11FrontKeeper.h"
 #include "platform/linux/X11HotkeyRegistrar.h"
+#include "platform/linux/X11MonitorPower.h"
 #include "platform/linux/X11IdleSource.h"
 #include "platform/linux/X11SaverPreview.h"
 #include "platform/linux/X11InputGuard.h"
@@ -193,6 +194,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<ui::SaverWindows> savers;
   std::unique_ptr<platform::DBusPowerActions> powerActions;
   std::unique_ptr<platform::DBusNetworkSwitch> networkSwitch;
+  std::unique_ptr<platform::MonitorPower> monitorPower;
   std::unique_ptr<ui::QtLockScreenFactory> lockScreens;
   std::unique_ptr<app::TrayController> tray;
   std::unique_ptr<ui::AdministrationWindows> administration;
@@ -245,10 +247,11 @@ int main(int argc, char** argv) {
             savers = std::make_unique<ui::SaverWindows>(diagnostics);
             powerActions = std::make_unique<platform::DBusPowerActions>();
             networkSwitch = std::make_unique<platform::DBusNetworkSwitch>();
+            if (qtDisplay) monitorPower = platform::X11MonitorPower::Open();  // the DISPLAY Qt uses
             tray = std::make_unique<app::TrayController>(app::TrayPorts{
                 paths, system, clock, registry, processes, diagnostics, *loop, app::RemotePorts{}, *lockScreens,
                 *hotkeys, idle.get(), &media, power.get(), &watchdog, savers.get(), powerActions.get(),
-                networkSwitch.get()});
+                networkSwitch.get(), monitorPower.get()});
             inputFilter = std::make_unique<ui::AppInputFilter>(tray->IdleDetector());
             application->installEventFilter(inputFilter.get());
             administration = std::make_unique<ui::AdministrationWindows>(ui::AdministrationPorts{
@@ -289,6 +292,7 @@ int main(int argc, char** argv) {
   administration.reset();
   tray.reset();
   networkSwitch.reset();
+  monitorPower.reset();
   powerActions.reset();
   power.reset();
   savers.reset();  // the servers and any lock screen go first

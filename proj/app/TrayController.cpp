@@ -30,6 +30,13 @@ class TrayController::SessionHost final : public core::LockHost {
   }
   void CloseMainForm() override { tray_.CloseMainForm(); }
   void TerminateApp() override { tray_.terminateAfterLock_ = true; }
+  void SystemStandby() override { tray_.SystemStandby([](platform::PowerOutcome) {}); }
+  void SystemHibernate() override { tray_.SystemHibernate([](platform::PowerOutcome) {}); }
+  void MonitorOff() override {
+    if (!tray_.ports_.monitorPower || !tray_.ports_.monitorPower->Off()) {
+      tray_.ports_.diagnostics.Mem("The monitors cannot be switched off on this display.");
+    }
+  }
   void WriteStartupData() override { tray_.WriteStartupData(); }
 
  private:

@@ -22,6 +22,7 @@
 #include "platform/Instance.h"
 #include "platform/MediaWatch.h"
 #include "platform/LockWatchdog.h"
+#include "platform/MonitorPower.h"
 #include "platform/NetworkSwitch.h"
 #include "platform/Paths.h"
 #include "platform/PowerActions.h"
@@ -88,6 +89,8 @@ struct TrayPorts {
   platform::PowerActions* powerActions = nullptr;
   // The network suspension's switch (NetworkManager); null: `suspendNetwork` does nothing.
   platform::NetworkSwitch* network = nullptr;
+  // The monitors' power (DPMS); null: "Monitor Off" says it cannot.
+  platform::MonitorPower* monitorPower = nullptr;
 };
 
 // Program-wide values set during start-up and read by the rest of the program. Set on the main

@@ -8,11 +8,11 @@ bool LockFeatureAvailable(LockFeature feature) {
     case LockFeature::ScreenSavers:
     case LockFeature::Options:
     case LockFeature::LogViewer:
+    case LockFeature::Power:
       return true;
     // Not carried by this build yet; each turns on with the change that brings it.
     case LockFeature::Layouts: return false;
     case LockFeature::LayoutEditor: return false;
-    case LockFeature::Power: return false;
     case LockFeature::Deployment: return false;
   }
   return false;

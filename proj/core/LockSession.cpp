@@ -647,6 +647,25 @@ void LockSession::OnMenuCommand(LockMenuCommand command) {
     case LockMenuCommand::HelpManual:
       ports_.shell.ShowHelp();
       return;
+    case LockMenuCommand::MonitorOff:
+      log.WriteLog("Monitor turned off");
+      ports_.host.MonitorOff();
+      return;
+    case LockMenuCommand::Standby:
+    case LockMenuCommand::Hibernate: {
+      // Locked again first, so that the machine wakes locked; the prompt passes at once while
+      // unlocked in place.
+      const bool standby = command == LockMenuCommand::Standby;
+      const int level = ports_.settings.Security.UserStandby ? kLevelUnlock : kLevelAdmin;
+      if (!Authorize(standby ? "put system in Standby" : "Hibernate system", level) || ended_) return;
+      LockBrivak();
+      if (standby) {
+        ports_.host.SystemStandby();
+      } else {
+        ports_.host.SystemHibernate();
+      }
+      return;
+    }
     case LockMenuCommand::LayoutGuide:
       if (!ports_.shell.OpenDocument(values_.appPath + "doc/Brivak Layout Formats.htm")) {
         log.Mem("Cannot open " + values_.appPath + "doc/Brivak Layout Formats.htm");

@@ -53,6 +53,11 @@ class LockHost {
   virtual void CloseMainForm() = 0;
   // The whole program ends after this lock ("terminate", killOnClose, the RunOnce restart).
   virtual void TerminateApp() = 0;
+  // `SystemStandby` / `SystemHibernate` (the lock is locked already); the outcome goes to the
+  // event log. `MonitorOff`: the monitors' power off (DPMS).
+  virtual void SystemStandby() = 0;
+  virtual void SystemHibernate() = 0;
+  virtual void MonitorOff() = 0;
   // `WriteStartupData` at the end of a lock outside INI mode: the program's location and the
   // log-on entry of StartupMode. Throws std::exception when they cannot be written.
   virtual void WriteStartupData() = 0;

@@ -847,3 +847,38 @@ TEST(NetworkSuspensionTest, ARefusedRequestIsLoggedAsAFailureAndKeepsTheRecord) 
 
 }  // namespace
 }  // namespace brivak::core
+
+namespace brivak::core {
+namespace {
+
+// The menu's power items: standby and hibernate ask with the UserStandby level, lock again first
+// and then ask the host; "Monitor Off" logs and switches the monitors off.
+TEST_F(LockSessionTest, PowerItemsLockFirstThenAskTheHost) {
+  auto& session = Started();
+  shell_.authorizeAnswers = {true, false};
+  auto mark = journal_.size();
+  session.OnMenuCommand(LockMenuCommand::Standby);
+  auto after = Since(mark);
+  EXPECT_EQ(shell_.prompts.back(), std::make_pair(std::string("put system in Standby"), 2));
+  EXPECT_EQ(after.back(), "host:SystemStandby");
+  EXPECT_EQ(LogCount("Brivak Locked"), 1) << "locked again first";
+
+  mark = journal_.size();
+  session.OnMenuCommand(LockMenuCommand::Hibernate);  // refused
+  after = Since(mark);
+  EXPECT_EQ(shell_.prompts.back(), std::make_pair(std::string("Hibernate system"), 2));
+  EXPECT_EQ(std::find(after.begin(), after.end(), "host:SystemHibernate"), after.end());
+
+  settings_.Security.UserStandby = true;
+  shell_.authorizeAnswers = {true};
+  session.OnMenuCommand(LockMenuCommand::Hibernate);
+  EXPECT_EQ(shell_.prompts.back(), std::make_pair(std::string("Hibernate system"), 1));
+  EXPECT_EQ(journal_.back(), "host:SystemHibernate");
+
+  session.OnMenuCommand(LockMenuCommand::MonitorOff);
+  EXPECT_EQ(journal_.back(), "host:MonitorOff");
+  EXPECT_EQ(LogCount("Monitor turned off"), 1);
+}
+
+}  // namespace
+}  // namespace brivak::core

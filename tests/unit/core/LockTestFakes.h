@@ -205,6 +205,9 @@ class RecordingLockHost : public LockHost {
     if (onClose) onClose();
   }
   void TerminateApp() override { terminate = true; }
+  void SystemStandby() override { journal_.push_back("host:SystemStandby"); }
+  void SystemHibernate() override { journal_.push_back("host:SystemHibernate"); }
+  void MonitorOff() override { journal_.push_back("host:MonitorOff"); }
   // Thrown by the next WriteStartupData when set.
   bool startupDataFails = false;
   void WriteStartupData() override {
