@@ -15,8 +15,6 @@ void LaterSteps::DeleteTemporaryFiles() { NotInThisBuild("HTML layout copies"); 
 void LaterSteps::StartPlugins() { NotInThisBuild("Plug-ins"); }
 void LaterSteps::UnloadPlugins() { NotInThisBuild("Plug-ins"); }
 void LaterSteps::MinimizeWindows() { NotInThisBuild("Minimize windows before lock"); }
-void LaterSteps::HideTaskbar() { NotInThisBuild("Taskbar policy"); }
-void LaterSteps::ShowTaskbar() { NotInThisBuild("Taskbar policy"); }
 void LaterSteps::SetAutoRun(bool) { NotInThisBuild("AutoRun/AutoPlay policy"); }
 void LaterSteps::RestoreAutoRun(bool) { NotInThisBuild("AutoRun/AutoPlay policy"); }
 void LaterSteps::DisableBalloonTips() { NotInThisBuild("Balloon tips policy"); }
@@ -24,7 +22,6 @@ void LaterSteps::EnableBalloonTips() { NotInThisBuild("Balloon tips policy"); }
 void LaterSteps::DisableTaskManager() { NotInThisBuild("Task manager policy"); }
 void LaterSteps::EnableTaskManager() { NotInThisBuild("Task manager policy"); }
 void LaterSteps::LockWorkStation() { NotInThisBuild("Lock workstation at start-up"); }
-void LaterSteps::RunRestartProgram() { NotInThisBuild("Restart program"); }
 void LaterSteps::ReloadHtmlLayout() { NotInThisBuild("HTML layouts"); }
 
 }  // namespace brivak::core

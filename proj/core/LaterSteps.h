@@ -28,8 +28,6 @@ class LaterSteps {
   virtual void StartPlugins();
   virtual void UnloadPlugins();
   virtual void MinimizeWindows();
-  virtual void HideTaskbar();
-  virtual void ShowTaskbar();
   virtual void SetAutoRun(bool isAdmin);
   virtual void RestoreAutoRun(bool isAdmin);
   virtual void DisableBalloonTips();
@@ -39,8 +37,6 @@ class LaterSteps {
   virtual void LockWorkStation();
 
   // --- ShutDown ---
-  // The RunOnce start: opens the restart program of the program folder.
-  virtual void RunRestartProgram();
 
   // --- Dispatcher targets ---
   virtual void ReloadHtmlLayout();

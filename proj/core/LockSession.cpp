@@ -146,13 +146,10 @@ void LockSession::Startup() {
 
   if (settings.Security.MinimizeWindowsBeforeLock) later.MinimizeWindows();
 
+  // No taskbar to hide on this desktop: the covers lie above every panel while the lock lasts.
   log.Mem("Hiding Taskbar...");
-  later.HideTaskbar();
+  log.Debug("Taskbar: the covers hide every panel of the desktop; nothing to hide or show.");
   log.LastMem("Done.");
-  Changed("taskbar", [this] {
-    ports_.diagnostics.Debug("SHUTDOWN: ShowTaskBar..");
-    ports_.later.ShowTaskbar();
-  });
 
   log.Mem(admin ? "Setting new AutoRun parameters..." : "Skipping set of AutoRun parameters (Not Admin)");
   later.SetAutoRun(admin);
@@ -331,7 +328,7 @@ void LockSession::ShutDown() {
 
   if (values_.runoncekey) {
     log.Debug("run restartBrivakt3.exe and terminate");
-    ports_.later.RunRestartProgram();
+    log.Debug("The restart program has no meaning on this system: not started; the program ends.");
     terminateApp_ = true;
   }
   if (values_.killOnClose) terminateApp_ = true;

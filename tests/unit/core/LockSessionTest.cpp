@@ -85,7 +85,6 @@ const std::map<std::string, std::string> kUndoOf = {
     {"shell:FreeCreatedControls", "shell:ApplySlfLayout"},
     {"later:CloseProcessMapper", "later:CreateProcessMapper"},
     {"later:UnloadPlugins", "later:StartPlugins"},
-    {"later:ShowTaskbar", "later:HideTaskbar"},
     {"later:RestoreAutoRun", "later:SetAutoRun"},
     {"later:EnableBalloonTips", "later:DisableBalloonTips"},
     {"later:EnableTaskManager", "later:DisableTaskManager"},
@@ -186,9 +185,9 @@ TEST_F(LockSessionTest, LayoutsThisBuildCannotShowFallBackToTheShippedSlfLayout)
 TEST_F(LockSessionTest, TheDefaultLaterStepsSayWhatIsMissing) {
   LaterSteps plain(diagnostics_);
   plain.StartPlugins();
-  plain.HideTaskbar();
+  plain.DisableBalloonTips();
   EXPECT_TRUE(ConsoleHas("Plug-ins: not in this build"));
-  EXPECT_TRUE(ConsoleHas("Taskbar policy: not in this build"));
+  EXPECT_TRUE(ConsoleHas("Balloon tips policy: not in this build"));
   EXPECT_FALSE(plain.ApplyHtmlLayout("x.html"));
 }
 

@@ -165,8 +165,6 @@ class RecordingLaterSteps : public LaterSteps {
   void DeleteTemporaryFiles() override { Record("DeleteTemporaryFiles"); }
   void StartPlugins() override { Record("StartPlugins"); }
   void UnloadPlugins() override { Record("UnloadPlugins"); }
-  void HideTaskbar() override { Record("HideTaskbar"); }
-  void ShowTaskbar() override { Record("ShowTaskbar"); }
   void SetAutoRun(bool) override { Record("SetAutoRun"); }
   void RestoreAutoRun(bool) override { Record("RestoreAutoRun"); }
   void DisableBalloonTips() override { Record("DisableBalloonTips"); }
