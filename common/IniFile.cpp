@@ -1,16 +1,9 @@
 #include "common/IniFile.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <charconv>
-#include <cstring>
+#include <memory>
 #include <stdexcept>
-#include <system_error>
 
 namespace brivak {
 namespace {
@@ -39,62 +32,6 @@ std::string Clean(std::string_view s) {
   std::replace_if(out.begin(), out.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
   return std::string(Trim(out));
 }
-
-std::runtime_error SystemError(const std::string& path, const std::string& what, int err) {
-  return std::runtime_error(path + ": " + what + ": " + std::strerror(err));
-}
-
-// Reads the whole file; nullopt when it is missing or unreadable.
-std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::nullopt;
-  std::string data;
-  char buffer[8192];
-  for (;;) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (n == 0) break;
-    data.append(buffer, static_cast<size_t>(n));
-  }
-  ::close(fd);
-  return data;
-}
-
-// flock on "<path>.lock" for the lifetime of the object. `Acquired()` is false when the lock file
-// cannot be opened (e.g. the folder is missing).
-class FileLock {
- public:
-  FileLock(const std::string& path, int operation, unsigned mode) {
-    fd_ = ::open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, mode);
-    if (fd_ < 0) {
-      error_ = errno;
-      return;
-    }
-    while (::flock(fd_, operation) != 0) {
-      if (errno == EINTR) continue;
-      error_ = errno;
-      ::close(fd_);
-      fd_ = -1;
-      return;
-    }
-  }
-  ~FileLock() {
-    if (fd_ >= 0) ::close(fd_);  // closing releases the flock
-  }
-  FileLock(const FileLock&) = delete;
-  FileLock& operator=(const FileLock&) = delete;
-
-  bool Acquired() const { return fd_ >= 0; }
-  int Error() const { return error_; }
-
- private:
-  int fd_ = -1;
-  int error_ = 0;
-};
 
 }  // namespace
 
@@ -257,36 +194,42 @@ void IniDocument::EraseKey(std::string_view section, std::string_view key) {
 
 // ---- IniFile -------------------------------------------------------------------------------------
 
-IniFile::IniFile(std::string path) : IniFile(std::move(path), Options{}) {}
+IniFile::IniFile(platform::FileSystem& files, std::string path)
+    : IniFile(files, std::move(path), Options{}) {}
 
-IniFile::IniFile(std::string path, Options options) : path_(std::move(path)), options_(options) {}
+IniFile::IniFile(platform::FileSystem& files, std::string path, Options options)
+    : files_(files), path_(std::move(path)), options_(options) {}
 
 bool IniFile::Exists() const {
-  struct stat st {};
-  return ::stat(path_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  return files_.IsFile(path_);
 }
 
 IniDocument IniFile::Load() const {
   std::lock_guard<std::mutex> guard(mutex_);
-  std::optional<FileLock> lock;
+  std::unique_ptr<platform::HeldFileLock> lock;
   // Without a lock file (e.g. its folder is missing) the read goes ahead unlocked: there is
   // nothing another process could be half-way through writing there.
-  if (options_.processLock) lock.emplace(path_, LOCK_SH, options_.privateFile ? 0600u : 0644u);
-  const std::optional<std::string> text = ReadWholeFile(path_);
+  std::string ignored;
+  if (options_.processLock)
+    lock = files_.Lock(path_ + ".lock", false, options_.privateFile ? 0600u : 0644u, ignored);
+  const std::optional<std::string> text = files_.ReadFile(path_);
   return text ? IniDocument::Parse(*text) : IniDocument();
 }
 
 void IniFile::Modify(const std::function<void(IniDocument&)>& change) {
   std::lock_guard<std::mutex> guard(mutex_);
-  std::optional<FileLock> lock;
+  std::unique_ptr<platform::HeldFileLock> lock;
   if (options_.processLock) {
-    lock.emplace(path_, LOCK_EX, options_.privateFile ? 0600u : 0644u);
-    if (!lock->Acquired()) throw SystemError(path_, "cannot lock", lock->Error());
+    std::string error;
+    lock = files_.Lock(path_ + ".lock", true, options_.privateFile ? 0600u : 0644u, error);
+    if (!lock) throw std::runtime_error(error);
   }
-  const std::optional<std::string> text = ReadWholeFile(path_);
+  const std::optional<std::string> text = files_.ReadFile(path_);
   IniDocument doc = text ? IniDocument::Parse(*text) : IniDocument();
   change(doc);
-  WriteFileAtomically(path_, doc.Serialize(), options_.privateFile ? 0600u : 0644u);
+  const platform::FileResult written =
+      files_.ReplaceFile(path_, doc.Serialize(), options_.privateFile ? 0600u : 0644u);
+  if (!written) throw std::runtime_error(written.error);
 }
 
 std::string IniFile::ReadString(std::string_view section, std::string_view key,
@@ -314,46 +257,6 @@ std::vector<std::string> IniFile::SectionNames() const { return Load().SectionNa
 
 bool IniFile::SectionExists(std::string_view section) const {
   return Load().SectionExists(section);
-}
-
-// ---- Atomic write --------------------------------------------------------------------------------
-
-void WriteFileAtomically(const std::string& path, std::string_view data, unsigned mode) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) mode = st.st_mode & 07777;  // an existing file keeps its mode
-
-  std::string tempPath = path + ".XXXXXX";
-  const int fd = ::mkostemp(tempPath.data(), O_CLOEXEC);
-  if (fd < 0) throw SystemError(path, "cannot create a temporary file", errno);
-
-  const auto fail = [&](const char* what, int err, bool closeFd) {
-    if (closeFd) ::close(fd);
-    ::unlink(tempPath.c_str());
-    return SystemError(path, what, err);
-  };
-
-  size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      throw fail("cannot write", errno, true);
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (::fchmod(fd, static_cast<mode_t>(mode)) != 0) throw fail("cannot set the mode", errno, true);
-  if (::fsync(fd) != 0) throw fail("cannot flush", errno, true);
-  if (::close(fd) != 0) throw fail("cannot close", errno, false);
-  if (::rename(tempPath.c_str(), path.c_str()) != 0) throw fail("cannot replace", errno, false);
-
-  // Make the rename itself durable; a failure here does not undo the completed replacement.
-  const size_t slash = path.rfind('/');
-  const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
-  const int dirFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    ::fsync(dirFd);
-    ::close(dirFd);
-  }
 }
 
 // ---- Multi-line values ---------------------------------------------------------------------------

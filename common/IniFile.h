@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace brivak {
 
 // An in-memory INI document. Not thread-safe; IniFile guards access to a file.
@@ -58,10 +60,10 @@ class IniDocument {
   std::vector<Section> sections_;
 };
 
-// A file read and written through IniDocument. Each operation reads the file anew, as the profile
-// functions do, so changes by other processes are seen. A write replaces the file atomically
-// (temporary file in the same folder, flush, rename), so a crash leaves the old or the new file.
-// Thread-safe: operations on one IniFile object are serialised.
+// A file read and written through IniDocument, on the FileSystem it is given. Each operation reads
+// the file anew, as the profile functions do, so changes by other processes are seen. A write
+// replaces the file atomically (FileSystem::ReplaceFile), so a failure or a crash leaves the old or
+// the new file. Thread-safe: operations on one IniFile object are serialised.
 class IniFile {
  public:
   struct Options {
@@ -69,8 +71,9 @@ class IniFile {
     bool processLock = false;   // take an flock on "<path>.lock" around reads and read-modify-write
   };
 
-  explicit IniFile(std::string path);
-  IniFile(std::string path, Options options);
+  // `files` must outlive this object.
+  IniFile(platform::FileSystem& files, std::string path);
+  IniFile(platform::FileSystem& files, std::string path, Options options);
 
   const std::string& Path() const { return path_; }
   bool Exists() const;
@@ -91,14 +94,11 @@ class IniFile {
   bool SectionExists(std::string_view section) const;
 
  private:
+  platform::FileSystem& files_;
   std::string path_;
   Options options_;
   mutable std::mutex mutex_;
 };
-
-// Writes `data` to `path` atomically: a temporary file beside it, fsync, rename. `mode` applies to a
-// newly created file; an existing file keeps its mode. Throws std::runtime_error on failure.
-void WriteFileAtomically(const std::string& path, std::string_view data, unsigned mode = 0644);
 
 // Values that hold line breaks are kept on one line: "\\" for a backslash, "\n" for CR LF, "\r" for
 // a lone CR, "\l" for a lone LF. Unescape reads back exactly what Escape wrote, and a raw one-line

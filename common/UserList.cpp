@@ -65,8 +65,9 @@ bool HasOneAdmin(const std::vector<UserRow>& rows) {
 
 // ---- UserList ------------------------------------------------------------------------------------
 
-UserList::UserList(std::string path)
-    : file_(std::move(path), IniFile::Options{.privateFile = true, .processLock = false}) {}
+UserList::UserList(platform::FileSystem& files, std::string path)
+    : files_(files),
+      file_(files, std::move(path), IniFile::Options{.privateFile = true, .processLock = false}) {}
 
 int UserList::ReadLevel(const IniDocument& doc, std::string_view user) {
   // A level outside 0..2 (hand-edited file) must not pass for a stronger one, nor for one of the

@@ -44,12 +44,16 @@ bool HasOneAdmin(const std::vector<UserRow>& rows);
 
 // The user-list file. The file is created, owner-only, on the first write. Thread-safe: every
 // operation reads the file anew under the IniFile's lock, and changes are single atomic writes;
-// the object holds no other state.
+// the object holds no other state. A change that cannot be written throws std::runtime_error (with
+// the path and the reason) and leaves the old file whole.
 class UserList {
  public:
-  explicit UserList(std::string path);
+  // `files` must outlive this object.
+  UserList(platform::FileSystem& files, std::string path);
 
   const std::string& Path() const { return file_.Path(); }
+  // The file system the list is kept on (for other views of the same file).
+  platform::FileSystem& Files() const { return files_; }
   // The file's content now (empty when missing).
   IniDocument Load() const { return file_.Load(); }
 
@@ -71,6 +75,7 @@ class UserList {
   static int ReadLevel(const IniDocument& doc, std::string_view user);
 
  private:
+  platform::FileSystem& files_;
   IniFile file_;
 };
 

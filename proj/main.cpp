@@ -27,6 +27,7 @@
 #include "platform/linux/LinuxLockWatchdog.h"
 #include "platform/linux/LinuxPaths.h"
 #include "platform/linux/LinuxProcesses.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxRegistryStore.h"
 #include "platform/linux/LinuxSystemInfo.h"
 #include "platform/linux/MountTable.h"
@@ -159,7 +160,8 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  core::Diagnostics diagnostics(clock, appData);
+  platform::LinuxFileSystem files;
+  core::Diagnostics diagnostics(clock, files, appData);
   diagnostics.SetEcho(&std::cout);
 
   // The instance lock and its socket live in the runtime folder, else in the data folder.
@@ -172,7 +174,7 @@ int main(int argc, char** argv) {
   }
   platform::LinuxInstanceLock lock(lockDir + "/brivak3.lock");
   platform::LinuxInstanceChannel channel(lockDir + "/brivak3.sock");
-  platform::LinuxRegistryStore registry(configRoot + "/brivak/registry.ini");
+  platform::LinuxRegistryStore registry(files, configRoot + "/brivak/registry.ini");
   // The watchdog beside the program starts this program again, with the same arguments.
   std::vector<std::string> lockerArgv{std::filesystem::read_symlink("/proc/self/exe", ignored).string()};
   lockerArgv.insert(lockerArgv.end(), args.begin(), args.end());
@@ -250,7 +252,7 @@ int main(int argc, char** argv) {
             if (qtDisplay) monitorPower = platform::X11MonitorPower::Open();  // the DISPLAY Qt uses
             tray = std::make_unique<app::TrayController>(app::TrayPorts{
                 paths, system, clock, registry, processes, diagnostics, *loop, app::RemotePorts{}, *lockScreens,
-                *hotkeys, idle.get(), &media, power.get(), &watchdog, savers.get(), powerActions.get(),
+                *hotkeys, files, idle.get(), &media, power.get(), &watchdog, savers.get(), powerActions.get(),
                 networkSwitch.get(), monitorPower.get()});
             inputFilter = std::make_unique<ui::AppInputFilter>(tray->IdleDetector());
             application->installEventFilter(inputFilter.get());

@@ -24,6 +24,7 @@
 #include "manager/app/ServiceOptions.h"
 #include "manager/core/Login.h"
 #include "platform/linux/LinuxClock.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxPaths.h"
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LinuxRegistryStore.h"
@@ -270,7 +271,8 @@ class CommandShell {
 int RunHeadless(const ManagerCommandLine& commandLine, std::ostream& out, std::ostream& err) {
   platform::LinuxPaths paths;
   const std::string programDir = paths.ExecutableDir();
-  const UserList users(commandLine.userList.value_or(programDir + "userlist.dat"));
+  platform::LinuxFileSystem files;
+  const UserList users(files, commandLine.userList.value_or(programDir + "userlist.dat"));
 
   const LoginRead read = commandLine.loginFile ? ReadLoginFile(*commandLine.loginFile) : PromptLogin(0, err);
   if (!read.pair) {
@@ -290,7 +292,7 @@ int RunHeadless(const ManagerCommandLine& commandLine, std::ostream& out, std::o
     err << "brivakmanager: " << e.what() << std::endl;
     return 1;
   }
-  platform::LinuxRegistryStore stored(configRoot + "/brivak/registry.ini");
+  platform::LinuxRegistryStore stored(files, configRoot + "/brivak/registry.ini");
   RegistryOverlay registry(stored, std::string(kManagerSettingsSection), commandLine.settings);
   platform::LinuxClock clock;
   platform::LinuxProcesses processes;

@@ -748,7 +748,7 @@ EditOutcome ManagerService::PutUserList(const IniDocument& list) {
   }
   if (!HasOneAdmin(rows)) return {false, "The list must keep at least one Admin user."};
   try {
-    FileUserListStore(deps_.users.Path()).Save(list);
+    FileUserListStore(deps_.users.Files(), deps_.users.Path()).Save(list);
   } catch (const std::exception& e) {
     return {false, e.what()};
   }

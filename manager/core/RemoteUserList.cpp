@@ -85,8 +85,8 @@ std::string HostOfUserListEntry(std::string_view entry) {
   return std::string(entry.substr(open + 1, close - open - 1));
 }
 
-FileUserListStore::FileUserListStore(std::string path)
-    : file_(std::move(path), IniFile::Options{.privateFile = true, .processLock = true}) {}
+FileUserListStore::FileUserListStore(platform::FileSystem& files, std::string path)
+    : file_(files, std::move(path), IniFile::Options{.privateFile = true, .processLock = true}) {}
 
 IniDocument FileUserListStore::Load() const { return file_.Load(); }
 

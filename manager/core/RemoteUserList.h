@@ -50,7 +50,8 @@ class UserListStore {
 
 class FileUserListStore : public UserListStore {
  public:
-  explicit FileUserListStore(std::string path);
+  // `files` must outlive this object.
+  FileUserListStore(platform::FileSystem& files, std::string path);
   IniDocument Load() const override;
   void Save(const IniDocument& list) override;
 

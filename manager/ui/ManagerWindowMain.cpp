@@ -26,6 +26,7 @@
 #include "manager/ui/TfrmManager.h"
 #include "manager/ui/TfrmUserUnlock.h"
 #include "platform/linux/LinuxClock.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "platform/linux/LinuxPaths.h"
 #include "platform/linux/LinuxProcesses.h"
 #include "platform/linux/LinuxRegistryStore.h"
@@ -68,7 +69,8 @@ int RunWindow(const app::ManagerCommandLine& commandLine, int argc, char** argv)
 
   platform::LinuxPaths paths;
   const std::string programDir = paths.ExecutableDir();
-  const UserList users(commandLine.userList.value_or(programDir + "userlist.dat"));
+  platform::LinuxFileSystem files;
+  const UserList users(files, commandLine.userList.value_or(programDir + "userlist.dat"));
 
   // The login: the dialog, or a file only its owner can read (unattended starts and tests).
   ManagerLogin login(users);
@@ -102,7 +104,7 @@ int RunWindow(const app::ManagerCommandLine& commandLine, int argc, char** argv)
     std::cerr << "brivakmanager: " << e.what() << std::endl;
     return 1;
   }
-  platform::LinuxRegistryStore stored(configRoot + "/brivak/registry.ini");
+  platform::LinuxRegistryStore stored(files, configRoot + "/brivak/registry.ini");
   app::RegistryOverlay registry(stored, std::string(kManagerSettingsSection), commandLine.settings);
   platform::LinuxClock clock;
   platform::LinuxProcesses processes;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/IniFile.h"
+#include "platform/FileSystem.h"
 #include "platform/RegistryStore.h"
 
 namespace brivak::platform {
@@ -14,7 +15,8 @@ namespace brivak::platform {
 // since it holds password hashes. Thread-safe.
 class LinuxRegistryStore : public RegistryStore {
  public:
-  explicit LinuxRegistryStore(std::string path);
+  // `files` must outlive this object.
+  LinuxRegistryStore(FileSystem& files, std::string path);
 
   // The file's content; empty when it does not exist yet or cannot be read.
   IniDocument Snapshot() const override;
@@ -26,6 +28,7 @@ class LinuxRegistryStore : public RegistryStore {
   const std::string& Path() const { return file_.Path(); }
 
  private:
+  FileSystem& files_;
   IniFile file_;
 };
 

@@ -157,11 +157,12 @@ void TrayController::FormCreate(const std::vector<std::string>& args) {
         *ports_.savers, ports_.loop, log, di2_, values_.appData, values_.SysDir});
   }
   log.Mem("Creating user list...");
-  userList_ = std::make_unique<UserList>(values_.appData + "userlist.dat");
+  userList_ = std::make_unique<UserList>(ports_.files, values_.appData + "userlist.dat");
   {
     std::lock_guard lock(settingsMutex_);
-    settings_ = std::make_unique<core::TBrivakSettings>(core::SettingsContext{
-        ports_.registry, log, values_.appPath, values_.appData, values_.theLocalIP, values_.SysDir});
+    settings_ = std::make_unique<core::TBrivakSettings>(
+        core::SettingsContext{ports_.registry, ports_.files, log, values_.appPath, values_.appData,
+                              values_.theLocalIP, values_.SysDir});
     const auto choice = core::ChooseSettingsStore(*settings_);
     values_.INI_MODE = choice.INI_MODE;
     values_.firstRun = choice.firstRun;

@@ -17,6 +17,7 @@
 
 #include "common/UserList.h"
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
 #include "platform/HotkeyRegistrar.h"
 #include "platform/IdleSource.h"
 #include "platform/Instance.h"
@@ -74,6 +75,7 @@ struct TrayPorts {
   RemotePorts remotePorts;
   LockScreenFactory& lockScreens;
   platform::HotkeyRegistrar& hotkeys;  // the lock hotkey (id 0) and, with -showdebug, Alt+Esc (id 1)
+  platform::FileSystem& files;         // settings, user list, layout copies
   // The session's idle time (idle lock, /query); null: the system cannot tell, idle reads 0.
   const platform::IdleSource* idle = nullptr;
   // Volumes mounted and unmounted (the removable-media watcher `FUsb`); null: none are watched.

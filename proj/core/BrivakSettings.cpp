@@ -336,7 +336,7 @@ bool TBrivakSettings::Load() {
 
 void TBrivakSettings::LoadINI() {
   context_.log.Debug("BrivakSettings.LoadINI");
-  const IniDocument doc = IniFile(SettingsFile()).Load();
+  const IniDocument doc = IniFile(context_.files, SettingsFile()).Load();
   importINI = doc.ReadBool("Deployment", "importINI", false);
   SettingsIO io(*this, context_);
   for (const StoredKey& item : kKeys) {
@@ -383,7 +383,8 @@ void TBrivakSettings::SaveINI(const std::vector<std::string>& myAwaymessages, bo
   DecodeHotKey(General);
 
   SettingsIO io(*this, context_);
-  IniFile iniLink(SettingsFile(), IniFile::Options{.privateFile = true, .processLock = false});
+  IniFile iniLink(context_.files, SettingsFile(),
+                  IniFile::Options{.privateFile = true, .processLock = false});
   iniLink.Modify([&](IniDocument& doc) {
     doc.WriteBool("Deployment", "importINI", importINI);
     for (const StoredKey& item : kKeys) {
@@ -437,7 +438,7 @@ SettingsStoreChoice ChooseSettingsStore(TBrivakSettings& settings) {
   SettingsStoreChoice choice;
   settings.importINI = false;
   const std::string file = settings.SettingsFile();
-  choice.INI_MODE = IniFile(file).Exists();
+  choice.INI_MODE = settings.Files().IsFile(file);
   if (!choice.INI_MODE) {
     choice.firstRun = settings.Load();
     return choice;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "common/LogSink.h"
+#include "platform/FileSystem.h"
 #include "platform/RegistryStore.h"
 
 namespace brivak::core {
@@ -100,6 +101,7 @@ struct BrivakBarSettings {
 // the program-wide values its defaults derive from. The references must outlive the object.
 struct SettingsContext {
   platform::RegistryStore& registry;
+  platform::FileSystem& files;  // the INI form ("settings.ini") is read and written through it
   LogSink& log;
   std::string appPath;     // program folder, ending in "/"
   std::string appData;     // per-user data folder, ending in "/"
@@ -132,6 +134,8 @@ class TBrivakSettings {
 
   // appPath + "settings.ini".
   std::string SettingsFile() const;
+  // The file system the INI form goes through.
+  platform::FileSystem& Files() const { return context_.files; }
 
   // Reads the registry form (one snapshot) into the records and returns [Settings] firstRun
   // (true when missing). Never fails: a missing key or unparsable number yields its default.

@@ -1,17 +1,14 @@
 #include "proj/core/DayLog.h"
 
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 #include <utility>
 
-#include "common/AppendFile.h"
 #include "common/Stools.h"
 #include "proj/core/LogFormat.h"
 
 namespace brivak::core {
-DayLog::DayLog(const platform::Clock& clock, std::string logsFolder)
-    : clock_(clock), logsFolder_(WithTrailingSlash(std::move(logsFolder))) {}
+DayLog::DayLog(const platform::Clock& clock, platform::FileSystem& files, std::string logsFolder)
+    : clock_(clock), files_(files), logsFolder_(WithTrailingSlash(std::move(logsFolder))) {}
 
 void DayLog::WriteLog(std::string_view text) {
   const platform::LocalTime now = clock_.Local();
@@ -34,26 +31,36 @@ void DayLog::Write(std::string_view line, Gate gate, const platform::LocalTime& 
 
   std::lock_guard lock(mutex_);
   currentFile_ = path;
-  if (AppendToExisting(path, bytes) == AppendOutcome::kWritten) return;
-  if (gate == Gate::kDoLog && !doLog_.load()) return;  // dropped: DoLog is off and no file yet
-  NewLogFile(path);
-  if (AppendToExisting(path, bytes) != AppendOutcome::kWritten) {
-    throw std::runtime_error("Could not write to log file " + path + ": it vanished after creation");
+  using platform::AppendOutcome;
+  platform::AppendResult appended = files_.AppendToExisting(path, bytes);
+  if (appended.outcome == AppendOutcome::kNoFile) {
+    if (gate == Gate::kDoLog && !doLog_.load()) return;  // dropped: DoLog is off and no file yet
+    NewLogFile(path);
+    appended = files_.AppendToExisting(path, bytes);
+    if (appended.outcome == AppendOutcome::kNoFile) {
+      throw std::runtime_error("Could not write to log file " + path + ": it vanished after creation");
+    }
+  }
+  if (appended.outcome == AppendOutcome::kFailed) {
+    throw std::runtime_error("Could not write to log file " + appended.error);
   }
 }
 
 bool DayLog::NewLogFile(const std::string& path) {
-  const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+  const std::string folder = platform::FolderOf(path);
   if (!folder.empty()) {
-    std::error_code ec;
-    std::filesystem::create_directories(folder, ec);
-    if (ec) throw std::runtime_error("Could not create log folder " + folder.string() + ": " + ec.message());
+    const platform::FileResult created = files_.CreateFolders(folder);
+    if (!created) throw std::runtime_error("Could not create log folder " + created.error);
   }
   std::string header = DayFileHeader(clock_.Local());
   header += kLogLineEnd;
   header += kLogLineEnd;
   header += kLogLineEnd;
-  return CreateExclusive(path, header);
+  const platform::CreateResult result = files_.CreateExclusive(path, header);
+  if (result.outcome == platform::CreateOutcome::kFailed) {
+    throw std::runtime_error("Could not create log file " + result.error);
+  }
+  return result.outcome == platform::CreateOutcome::kCreated;
 }
 
 std::string DayLog::CurrentFile() const {

@@ -1,8 +1,9 @@
 // The event log: one text file per local day in the logs folder, named like "Dec-09-26.txt",
 // starting with a header line and two empty lines, then one "[time] text" line per event.
 // Thread-safe: writers in this process are serialised, and each line is appended with a single
-// write on an append-only descriptor, so lines of other processes (a second start writing its
-// start-up lines) never interleave with ours either. No handle stays open between lines.
+// write on an append-only descriptor (FileSystem::AppendToExisting), so lines of other processes (a
+// second start writing its start-up lines) never interleave with ours either. No handle stays open
+// between lines.
 #pragma once
 
 #include <atomic>
@@ -11,14 +12,15 @@
 #include <string_view>
 
 #include "platform/Clock.h"
+#include "platform/FileSystem.h"
 
 namespace brivak::core {
 
 class DayLog {
  public:
-  // `logsFolder` is appData + "Logs/" (a missing trailing "/" is added). The clock must outlive
-  // this object.
-  DayLog(const platform::Clock& clock, std::string logsFolder);
+  // `logsFolder` is appData + "Logs/" (a missing trailing "/" is added). The clock and the file
+  // system must outlive this object.
+  DayLog(const platform::Clock& clock, platform::FileSystem& files, std::string logsFolder);
 
   // The DoLog setting: when false no day file is created; lines still go to an existing one.
   void SetDoLog(bool on) { doLog_.store(on); }
@@ -47,6 +49,7 @@ class DayLog {
   void Write(std::string_view line, Gate gate, const platform::LocalTime& now);
 
   const platform::Clock& clock_;
+  platform::FileSystem& files_;
   const std::string logsFolder_;
   std::atomic<bool> doLog_{true};
   mutable std::mutex mutex_;

@@ -4,8 +4,9 @@
 
 namespace brivak::core {
 
-Diagnostics::Diagnostics(const platform::Clock& clock, const std::string& appData)
-    : dayLog_(clock, (appData.empty() || appData.back() == '/' ? appData : appData + "/") + "Logs/"),
+Diagnostics::Diagnostics(const platform::Clock& clock, platform::FileSystem& files,
+                         const std::string& appData)
+    : dayLog_(clock, files, (appData.empty() || appData.back() == '/' ? appData : appData + "/") + "Logs/"),
       console_(clock, dayLog_, appData) {}
 
 void Diagnostics::SetEcho(std::ostream* echo) {

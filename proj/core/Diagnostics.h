@@ -15,9 +15,9 @@ namespace brivak::core {
 
 class Diagnostics final : public LogSink {
  public:
-  // `appData` is "<data root>/Brivak 3.0/"; the day files go to appData + "Logs/". The clock must
-  // outlive this object.
-  Diagnostics(const platform::Clock& clock, const std::string& appData);
+  // `appData` is "<data root>/Brivak 3.0/"; the day files go to appData + "Logs/". The clock and
+  // the file system must outlive this object.
+  Diagnostics(const platform::Clock& clock, platform::FileSystem& files, const std::string& appData);
 
   DayLog& EventLog() { return dayLog_; }
   Console& TrayConsole() { return console_; }

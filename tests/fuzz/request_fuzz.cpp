@@ -12,6 +12,7 @@
 #include "common/Hash.h"
 #include "common/UserList.h"
 #include "platform/fake/FakeClock.h"
+#include "platform/linux/LinuxFileSystem.h"
 #include "proj/core/RemoteCommandHandler.h"
 #include "proj/net/HttpWire.h"
 
@@ -59,22 +60,24 @@ std::string MakeAppData() {
 struct Harness {
   Harness()
       : appData(MakeAppData()),
-        userList(appData + "userlist.dat"),
-        handler(core::RemoteHandlerConfig{appData, appData + "update.sh", "001122334455", "WORKGROUP", "user",
-                                          "3.1.0.0"},
-                [this] {
-                  core::RemoteSettingsSnapshot s;
-                  s.multiUser = false;
-                  s.passwordHash = Hash("secret");
-                  s.theLocalIP = "127.0.0.1";
-                  return s;
-                },
-                userList, effects, log, clock) {
+        userList(files, appData + "userlist.dat"),
+        handler(
+            core::RemoteHandlerConfig{appData, appData + "update.sh", "001122334455", "WORKGROUP", "user",
+                                      "3.1.0.0"},
+            [this] {
+              core::RemoteSettingsSnapshot s;
+              s.multiUser = false;
+              s.passwordHash = Hash("secret");
+              s.theLocalIP = "127.0.0.1";
+              return s;
+            },
+            userList, effects, log, clock) {
     userList.AddUser("admin", "secret", 2);
     userList.AddUser("unlocker", "pw", 1);
   }
 
   std::string appData;
+  platform::LinuxFileSystem files;
   UserList userList;
   InertEffects effects;
   NullLog log;

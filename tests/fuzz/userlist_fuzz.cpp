@@ -2,16 +2,12 @@
 // "userlist.dat" (loaded for the options dialog and checked by Authenticate), and as the reply of a
 // locker's "getuserlist" in the manager (shown for editing). A user whose stored level is not 0..2
 // never passes for a stronger one, and authentication never returns a level the list does not hold.
-#include <unistd.h>
-
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "common/LogSink.h"
 #include "common/UserList.h"
 #include "manager/core/RemoteUserList.h"
+#include "platform/fake/MemoryFileSystem.h"
 #include "FuzzSupport.h"
 
 using namespace brivak;
@@ -34,28 +30,14 @@ class MemoryStore : public manager::UserListStore {
   IniDocument doc;
 };
 
-const std::string& ListPath() {
-  static const std::string path = [] {
-    // In memory (/dev/shm) where it exists: rewriting a file on a disk file system waits for it.
-    const std::filesystem::path folder =
-        std::filesystem::is_directory("/dev/shm") ? "/dev/shm" : std::filesystem::temp_directory_path();
-    const std::string p = (folder / ("brivak-userlist-fuzz-" + std::to_string(::getpid()) + ".dat")).string();
-    std::atexit([] { std::remove(ListPath().c_str()); });
-    return p;
-  }();
-  return path;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text = fuzz::AsText(data, size);
-  {
-    std::ofstream out(ListPath(), std::ios::binary | std::ios::trunc);
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-  }
+  static platform::MemoryFileSystem files;
+  files.Put("/data/userlist.dat", text, 0600);
   NullLog log;
-  const UserList users(ListPath());
+  const UserList users(files, "/data/userlist.dat");
   const std::vector<UserRow> rows = users.LoadUserList(log);
   const IniDocument doc = users.Load();
   for (const UserRow& row : rows) {

@@ -29,6 +29,7 @@
 #include "support/Files.h"
 #include "support/TempDir.h"
 #include "unit/core/LockTestFakes.h"
+#include "support/Disk.h"
 
 namespace brivak::app {
 namespace {
@@ -132,10 +133,10 @@ class TrayControllerTest : public ::testing::Test {
   ~TrayControllerTest() override { tray_.reset(); }
 
   void Start(const std::vector<std::string>& args) {
-    tray_ = std::make_unique<TrayController>(TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_,
-                                                        holdingLoop_, RemotePorts{0, 0, events_.Port()}, screens_,
-                                                        hotkeys_, &idle_, &media_, &power_, &watchdog_,
-                                                        nullptr, &powerActions_});
+    tray_ = std::make_unique<TrayController>(
+        TrayPorts{paths_, system_, clock_, registry_, processes_, diagnostics_, holdingLoop_,
+                  RemotePorts{0, 0, events_.Port()}, screens_, hotkeys_, brivak::test::Disk(), &idle_,
+                  &media_, &power_, &watchdog_, nullptr, &powerActions_});
     tray_->FormCreate(args);
     ASSERT_FALSE(tray_->ExitOnClick()) << diagnostics_.TrayConsole().Text();
   }
@@ -154,7 +155,7 @@ class TrayControllerTest : public ::testing::Test {
   platform::FakeClock clock_;
   platform::MemoryRegistryStore registry_;
   platform::RecordingProcesses processes_;
-  core::Diagnostics diagnostics_{clock_, dir_.File("data/Brivak 3.0/")};
+  core::Diagnostics diagnostics_{clock_, brivak::test::Disk(), dir_.File("data/Brivak 3.0/")};
   EventLoop loop_;
   HoldingLoop holdingLoop_{loop_};
   EventReceiver events_;

@@ -1,4 +1,5 @@
 #include "common/Hash.h"
+#include "support/ParamNames.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +21,11 @@ TEST_P(HashVectorTest, MatchesFips180Vectors) {
 
 INSTANTIATE_TEST_SUITE_P(
     Fips, HashVectorTest,
-    ::testing::Values(
-        VectorCase{"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
-        VectorCase{"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
-        VectorCase{"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
-                   "84983e441c3bd26ebaae4aa1f95129e5e54670f1"}));
+    ::testing::Values(VectorCase{"abc", "a9993e364706816aba3e25717850c26c9cd0d89d"},
+                      VectorCase{"", "da39a3ee5e6b4b0d3255bfef95601890afd80709"},
+                      VectorCase{"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+                                 "84983e441c3bd26ebaae4aa1f95129e5e54670f1"}),
+    brivak::test::NamedBy<VectorCase>([](const VectorCase& c) { return std::string(c.input); }));
 
 TEST(HashTest, MillionAs) {
   EXPECT_EQ(Hash(std::string(1000000, 'a')), "34aa973cd4c4daa4f61eeb2bdbad27316534016f");

@@ -14,6 +14,8 @@
 
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/Disk.h"
+#include "support/ParamNames.h"
 
 namespace brivak {
 namespace {
@@ -120,20 +122,16 @@ TEST_P(IniFileIntegerTest, ReadsWholeDecimalInRange) {
   EXPECT_EQ(doc.ReadInteger("s", "k", 77), GetParam().expected) << '"' << GetParam().value << '"';
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IniFileIntegerTest,
-                         ::testing::Values(IntCase{"0", 0}, IntCase{"42", 42}, IntCase{"-5", -5},
-                                           IntCase{"+7", 7}, IntCase{"  13  ", 13},
-                                           IntCase{"007", 7},
-                                           IntCase{"2147483647", 2147483647},
-                                           IntCase{"-2147483648", -2147483647 - 1},
-                                           IntCase{"2147483648", 77}, IntCase{"-2147483649", 77},
-                                           IntCase{"4294967297", 77},
-                                           IntCase{"99999999999999999999", 77},
-                                           IntCase{"12abc", 77}, IntCase{"abc", 77},
-                                           IntCase{"", 77}, IntCase{"-", 77}, IntCase{"+", 77},
-                                           IntCase{"+-5", 77}, IntCase{"--5", 77},
-                                           IntCase{"1 2", 77}, IntCase{"0x10", 77},
-                                           IntCase{"1.5", 77}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniFileIntegerTest,
+    ::testing::Values(IntCase{"0", 0}, IntCase{"42", 42}, IntCase{"-5", -5}, IntCase{"+7", 7},
+                      IntCase{"  13  ", 13}, IntCase{"007", 7}, IntCase{"2147483647", 2147483647},
+                      IntCase{"-2147483648", -2147483647 - 1}, IntCase{"2147483648", 77},
+                      IntCase{"-2147483649", 77}, IntCase{"4294967297", 77},
+                      IntCase{"99999999999999999999", 77}, IntCase{"12abc", 77}, IntCase{"abc", 77},
+                      IntCase{"", 77}, IntCase{"-", 77}, IntCase{"+", 77}, IntCase{"+-5", 77},
+                      IntCase{"--5", 77}, IntCase{"1 2", 77}, IntCase{"0x10", 77}, IntCase{"1.5", 77}),
+    brivak::test::NamedBy<IntCase>([](const IntCase& c) { return std::string(c.value); }));
 
 TEST(IniDocumentTest, ReadIntegerDefaultWhenMissing) {
   const IniDocument doc = IniDocument::Parse("[s]\n");
@@ -207,7 +205,7 @@ TEST(IniDocumentTest, RoundTripKeepsSectionsAndKeys) {
 
 TEST(IniFileTest, MissingFileReadsEmptyAndWriteCreatesIt) {
   TempDir dir;
-  IniFile file(dir.File("a.ini"));
+  IniFile file(brivak::test::Disk(), dir.File("a.ini"));
   EXPECT_FALSE(file.Exists());
   EXPECT_TRUE(file.SectionNames().empty());
   EXPECT_EQ(file.ReadString("s", "k", "def"), "def");
@@ -219,7 +217,7 @@ TEST(IniFileTest, MissingFileReadsEmptyAndWriteCreatesIt) {
 
 TEST(IniFileTest, EachOperationSeesChangesMadeByOthers) {
   TempDir dir;
-  IniFile file(dir.File("a.ini"));
+  IniFile file(brivak::test::Disk(), dir.File("a.ini"));
   WriteAll(file.Path(), "[s]\nn=1\n");
   EXPECT_EQ(file.ReadInteger("s", "n", 0), 1);
   WriteAll(file.Path(), "[s]\nn=2\nflag=1\n[t]\n");
@@ -232,7 +230,8 @@ TEST(IniFileTest, EachOperationSeesChangesMadeByOthers) {
 
 TEST(IniFileTest, PrivateFileIsCreatedOwnerOnly) {
   TempDir dir;
-  IniFile file(dir.File("users.dat"), IniFile::Options{.privateFile = true, .processLock = false});
+  IniFile file(brivak::test::Disk(), dir.File("users.dat"),
+               IniFile::Options{.privateFile = true, .processLock = false});
   file.WriteString("u", "Password", "h");
   EXPECT_EQ(ModeOf(file.Path()), 0600u);
 }
@@ -242,14 +241,15 @@ TEST(IniFileTest, ExistingFileKeepsItsMode) {
   const std::string path = dir.File("a.ini");
   WriteAll(path, "[s]\n");
   ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
-  IniFile file(path, IniFile::Options{.privateFile = true, .processLock = false});
+  IniFile file(brivak::test::Disk(), path, IniFile::Options{.privateFile = true, .processLock = false});
   file.WriteString("s", "k", "v");
   EXPECT_EQ(ModeOf(path), 0640u);
 }
 
 TEST(IniFileTest, ProcessLockUsesLockFileBeside) {
   TempDir dir;
-  IniFile file(dir.File("a.ini"), IniFile::Options{.privateFile = false, .processLock = true});
+  IniFile file(brivak::test::Disk(), dir.File("a.ini"),
+               IniFile::Options{.privateFile = false, .processLock = true});
   file.WriteString("s", "k", "v");
   EXPECT_EQ(file.ReadString("s", "k", ""), "v");
   EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.ini", "a.ini.lock"}));
@@ -257,7 +257,7 @@ TEST(IniFileTest, ProcessLockUsesLockFileBeside) {
 
 TEST(IniFileTest, ModifyThatThrowsLeavesFileUnchanged) {
   TempDir dir;
-  IniFile file(dir.File("a.ini"));
+  IniFile file(brivak::test::Disk(), dir.File("a.ini"));
   file.WriteString("s", "k", "v");
   EXPECT_THROW(file.Modify([](IniDocument& doc) {
     doc.Write("s", "k", "changed");
@@ -270,7 +270,7 @@ TEST(IniFileTest, ModifyThatThrowsLeavesFileUnchanged) {
 TEST(IniFileTest, FailedWriteThrowsWithPathAndLeavesNoTemporaryFile) {
   TempDir dir;
   const std::string path = dir.File("missing/a.ini");
-  IniFile file(path);
+  IniFile file(brivak::test::Disk(), path);
   try {
     file.WriteString("s", "k", "v");
     FAIL() << "no exception";
@@ -281,34 +281,12 @@ TEST(IniFileTest, FailedWriteThrowsWithPathAndLeavesNoTemporaryFile) {
   EXPECT_TRUE(FilesIn(dir.Path()).empty());
 }
 
-TEST(IniFileTest, FailedRenameRemovesTemporaryFileAndKeepsOldContent) {
-  TempDir dir;
-  // A folder in the file's place makes the final rename fail after the temporary file was written.
-  const std::string path = dir.File("a.ini");
-  ASSERT_TRUE(std::filesystem::create_directory(path));
-  WriteAll(path + "/inner", "old");
-  EXPECT_THROW(WriteFileAtomically(path, "new"), std::runtime_error);
-  EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"a.ini"}));
-  EXPECT_EQ(ReadAll(path + "/inner"), "old");
-}
-
-TEST(IniFileTest, WriteFileAtomicallyReplacesContent) {
-  TempDir dir;
-  const std::string path = dir.File("f");
-  WriteFileAtomically(path, "one", 0600);
-  EXPECT_EQ(ReadAll(path), "one");
-  EXPECT_EQ(ModeOf(path), 0600u);
-  WriteFileAtomically(path, "two", 0644);
-  EXPECT_EQ(ReadAll(path), "two");
-  EXPECT_EQ(ModeOf(path), 0600u);
-  EXPECT_EQ(FilesIn(dir.Path()), (std::vector<std::string>{"f"}));
-}
-
 class IniFileConcurrencyTest : public ::testing::TestWithParam<bool> {};
 
 TEST_P(IniFileConcurrencyTest, ConcurrentModifyLosesNoKey) {
   TempDir dir;
-  IniFile file(dir.File("a.ini"), IniFile::Options{.privateFile = false, .processLock = GetParam()});
+  IniFile file(brivak::test::Disk(), dir.File("a.ini"),
+               IniFile::Options{.privateFile = false, .processLock = GetParam()});
   constexpr int kThreads = 4;
   constexpr int kWrites = 25;
   std::vector<std::thread> threads;
@@ -343,15 +321,14 @@ TEST_P(IniFileEscapeTest, EscapesAndReadsBack) {
   EXPECT_EQ(UnescapeMultiline(GetParam().escaped), GetParam().raw);
 }
 
-INSTANTIATE_TEST_SUITE_P(Cases, IniFileEscapeTest,
-                         ::testing::Values(EscapeCase{"", ""}, EscapeCase{"plain", "plain"},
-                                           EscapeCase{"a\r\nb", "a\\nb"},
-                                           EscapeCase{"a\rb", "a\\rb"},
-                                           EscapeCase{"a\nb", "a\\lb"},
-                                           EscapeCase{"c:\\dir", "c:\\\\dir"},
-                                           EscapeCase{"literal \\n text", "literal \\\\n text"},
-                                           EscapeCase{"\n\r\r\n\\", "\\l\\r\\n\\\\"},
-                                           EscapeCase{"\r\n\r\n", "\\n\\n"}));
+INSTANTIATE_TEST_SUITE_P(
+    Cases, IniFileEscapeTest,
+    ::testing::Values(EscapeCase{"", ""}, EscapeCase{"plain", "plain"}, EscapeCase{"a\r\nb", "a\\nb"},
+                      EscapeCase{"a\rb", "a\\rb"}, EscapeCase{"a\nb", "a\\lb"},
+                      EscapeCase{"c:\\dir", "c:\\\\dir"},
+                      EscapeCase{"literal \\n text", "literal \\\\n text"},
+                      EscapeCase{"\n\r\r\n\\", "\\l\\r\\n\\\\"}, EscapeCase{"\r\n\r\n", "\\n\\n"}),
+    brivak::test::NamedBy<EscapeCase>([](const EscapeCase& c) { return std::string(c.raw); }));
 
 TEST(IniFileEscapeTest, UnknownEscapesAndTrailingBackslashStayVerbatim) {
   EXPECT_EQ(UnescapeMultiline("a\\tb"), "a\\tb");
@@ -361,7 +338,7 @@ TEST(IniFileEscapeTest, UnknownEscapesAndTrailingBackslashStayVerbatim) {
 
 TEST(IniFileEscapeTest, EscapedValueSurvivesFile) {
   TempDir dir;
-  IniFile file(dir.File("a.ini"));
+  IniFile file(brivak::test::Disk(), dir.File("a.ini"));
   const std::string text = "line one\r\nline \\n two\nthree\r";
   file.WriteString("s", "k", EscapeMultiline(text));
   EXPECT_EQ(UnescapeMultiline(file.ReadString("s", "k", "")), text);

@@ -16,6 +16,7 @@
 #include "unit/common/RecordingLogSink.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak {
 namespace {
@@ -175,7 +176,7 @@ class MultiUserAuthenticateTest : public ::testing::TestWithParam<AuthParam> {
 
 TEST_P(MultiUserAuthenticateTest, ResultAndLines) {
   const AuthParam& p = GetParam();
-  UserList users(dir_.File("userlist.dat"));
+  UserList users(brivak::test::Disk(), dir_.File("userlist.dat"));
   WriteAll(users.Path(), SampleUserList());
 
   EXPECT_EQ(Authenticate(users, p.c.user, p.c.password, log_, p.logging), p.c.result);
@@ -200,7 +201,7 @@ INSTANTIATE_TEST_SUITE_P(Matrix, MultiUserAuthenticateTest, ::testing::ValuesIn(
 TEST(MultiUserAuthenticateEdgeTest, MissingFileFindsNobodyAndCreatesNothing) {
   TempDir dir;
   RecordingLogSink log;
-  UserList users(dir.File("userlist.dat"));
+  UserList users(brivak::test::Disk(), dir.File("userlist.dat"));
   const AuthLogging all{true, true};
   EXPECT_EQ(Authenticate(users, "", "adminpw", log, all), kLevelUserNotFound);
   EXPECT_EQ(Authenticate(users, "anyone", "", log, all), kLevelUserNotFound);
@@ -210,15 +211,15 @@ TEST(MultiUserAuthenticateEdgeTest, MissingFileFindsNobodyAndCreatesNothing) {
   // Empty name and password fail before the file is consulted, so the empty list gives -1 here.
   EXPECT_EQ(Authenticate(users, "", "", log, all), kLevelBadPassword);
   EXPECT_EQ(log.Calls(), (std::vector<std::string>{kStart, "debug:auth_badpass"}));
-  EXPECT_FALSE(IniFile(users.Path()).Exists());
+  EXPECT_FALSE(IniFile(brivak::test::Disk(), users.Path()).Exists());
 }
 
 TEST(MultiUserAuthenticateEdgeTest, SeesChangesWithoutReopening) {
   TempDir dir;
   RecordingLogSink log;
-  UserList users(dir.File("userlist.dat"));
+  UserList users(brivak::test::Disk(), dir.File("userlist.dat"));
   EXPECT_EQ(Authenticate(users, "carol", "pw", log, {}), kLevelUserNotFound);
-  UserList other(users.Path());  // e.g. the options dialog's accessor
+  UserList other(brivak::test::Disk(), users.Path());  // e.g. the options dialog's accessor
   other.AddUser("Carol", "pw", kLevelUnlock);
   EXPECT_EQ(Authenticate(users, "carol", "pw", log, {}), kLevelUnlock);
 }
@@ -238,11 +239,11 @@ class UserListTest : public ::testing::Test {
 
   TempDir dir_;
   RecordingLogSink log_;
-  UserList users_{dir_.File("userlist.dat")};
+  UserList users_{brivak::test::Disk(), dir_.File("userlist.dat")};
 };
 
 TEST_F(UserListTest, FileCreatedOnFirstWriteOwnerOnly) {
-  EXPECT_FALSE(IniFile(users_.Path()).Exists());
+  EXPECT_FALSE(IniFile(brivak::test::Disk(), users_.Path()).Exists());
   users_.AddUser("administrator", "pw", kLevelAdmin);
   struct stat st {};
   ASSERT_EQ(::stat(users_.Path().c_str(), &st), 0);

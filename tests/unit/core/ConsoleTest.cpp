@@ -10,6 +10,7 @@
 
 #include "LogTestSupport.h"
 #include "platform/fake/FakeClock.h"
+#include "support/Disk.h"
 
 namespace brivak::core {
 namespace {
@@ -56,7 +57,7 @@ class ConsoleTest : public ::testing::Test {
 
   brivak::test::TempDir dir_;
   platform::FakeClock clock_;  // 2026-12-09 10:00:00
-  DayLog dayLog_{clock_, dir_.Folder() + "Logs/"};
+  DayLog dayLog_{clock_, brivak::test::Disk(), dir_.Folder() + "Logs/"};
   Console console_{clock_, dayLog_, dir_.Folder()};
   EventLog events_;
 };
@@ -103,7 +104,7 @@ TEST_F(ConsoleTest, IsClearedWhenItsTextGrowsBeyondTheCap) {
   const std::size_t fits = Console::kMaxChars - 27 - 2 - 14;
   for (const Case c : {Case{fits, false}, Case{fits + 1, true}}) {
     brivak::test::TempDir dir;
-    DayLog dayLog(clock_, dir.Folder() + "Logs/");
+    DayLog dayLog(clock_, brivak::test::Disk(), dir.Folder() + "Logs/");
     Console console(clock_, dayLog, dir.Folder());
     EventLog events;
     console.SetObserver(events.Observer());
@@ -149,7 +150,7 @@ TEST_F(ConsoleTest, MemSavesTheDebugFileOnlyWithBothSwitches) {
   for (const MemSaveCase c : {MemSaveCase{false, false, false}, MemSaveCase{true, false, false},
                               MemSaveCase{false, true, false}, MemSaveCase{true, true, true}}) {
     brivak::test::TempDir dir;
-    DayLog dayLog(clock_, dir.Folder() + "Logs/");
+    DayLog dayLog(clock_, brivak::test::Disk(), dir.Folder() + "Logs/");
     Console console(clock_, dayLog, dir.Folder());
     console.SHOW_DEBUG = c.show;
     console.SAVE_DEBUG = c.save;

@@ -12,6 +12,7 @@
 
 #include "LogTestSupport.h"
 #include "platform/fake/FakeClock.h"
+#include "support/Disk.h"
 
 namespace brivak::core {
 namespace {
@@ -30,7 +31,7 @@ class DayLogTest : public ::testing::Test {
 
   brivak::test::TempDir dir_;
   platform::FakeClock clock_;  // 2026-12-09 10:00:00
-  DayLog log_{clock_, LogsFolder()};
+  DayLog log_{clock_, brivak::test::Disk(), LogsFolder()};
 };
 
 TEST_F(DayLogTest, FirstLineCreatesTheDayFileWithItsHeader) {
@@ -101,7 +102,8 @@ TEST_F(DayLogTest, NewLogFileCreatesMissingFolders) {
 }
 
 TEST_F(DayLogTest, WLCreatesTheWholeFolderChainEvenWithDoLogOff) {
-  DayLog early(clock_, dir_.Folder() + "data/Brivak 3.0/Logs");  // no trailing "/": added
+  DayLog early(clock_, brivak::test::Disk(),
+               dir_.Folder() + "data/Brivak 3.0/Logs");  // no trailing "/": added
   early.SetDoLog(false);
   early.WL("dpr: start! : ");
   EXPECT_EQ(ReadFile(dir_.Folder() + "data/Brivak 3.0/Logs/Dec-09-26.txt"),
@@ -131,7 +133,7 @@ TEST_F(DayLogTest, UnwritableLineThrowsFromWriteLogButNotFromWL) {
     brivak::test::TempDir dir;
     const std::string logs = dir.Folder() + "Logs/";
     c.arrange(logs);
-    DayLog log(clock_, logs);
+    DayLog log(clock_, brivak::test::Disk(), logs);
     EXPECT_THROW(log.WriteLog("lost"), std::runtime_error) << c.what;
     EXPECT_NO_THROW(log.WL("lost")) << c.what;
   }
@@ -195,7 +197,8 @@ TEST_F(DayLogTest, SeparateWritersWithoutASharedLockKeepLinesWhole) {
   constexpr int kLines = 500;
   const std::string padding(1000, 'y');
   std::vector<std::unique_ptr<DayLog>> logs;
-  for (int i = 0; i < kWriters; ++i) logs.push_back(std::make_unique<DayLog>(clock_, LogsFolder()));
+  for (int i = 0; i < kWriters; ++i)
+    logs.push_back(std::make_unique<DayLog>(clock_, brivak::test::Disk(), LogsFolder()));
   std::vector<std::thread> threads;
   for (int t = 0; t < kWriters; ++t) {
     threads.emplace_back([&, t] {

@@ -8,6 +8,7 @@
 
 #include "LogTestSupport.h"
 #include "platform/fake/FakeClock.h"
+#include "support/Disk.h"
 
 namespace brivak::core {
 namespace {
@@ -18,7 +19,7 @@ class DiagnosticsTest : public ::testing::Test {
  protected:
   brivak::test::TempDir dir_;
   platform::FakeClock clock_;
-  Diagnostics diag_{clock_, dir_.Folder() + "Brivak 3.0"};  // trailing "/" added
+  Diagnostics diag_{clock_, brivak::test::Disk(), dir_.Folder() + "Brivak 3.0"};  // trailing "/" added
 };
 
 TEST_F(DiagnosticsTest, TheLogSinkReachesTheDayLogAndTheConsole) {

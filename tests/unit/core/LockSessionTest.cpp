@@ -16,6 +16,7 @@
 #include "support/Files.h"
 #include "support/TempDir.h"
 #include "unit/core/LockTestFakes.h"
+#include "support/Disk.h"
 
 namespace brivak::core {
 namespace {
@@ -65,9 +66,10 @@ class LockSessionTest : public ::testing::Test {
   brivak::test::TempDir dir_;
   platform::FakeClock clock_;
   platform::MemoryRegistryStore registry_;
-  Diagnostics diagnostics_{clock_, dir_.Folder()};
-  TBrivakSettings settings_{SettingsContext{registry_, diagnostics_, dir_.Folder(), dir_.Folder(), "", ""}};
-  UserList users_{dir_.Folder() + "userlist.dat"};
+  Diagnostics diagnostics_{clock_, brivak::test::Disk(), dir_.Folder()};
+  TBrivakSettings settings_{
+      SettingsContext{registry_, brivak::test::Disk(), diagnostics_, dir_.Folder(), dir_.Folder(), "", ""}};
+  UserList users_{brivak::test::Disk(), dir_.Folder() + "userlist.dat"};
   Journal journal_;
   test::RecordingLockShell shell_{journal_};
   test::RecordingLaterSteps later_{diagnostics_, journal_};

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "LogTestSupport.h"
+#include "support/ParamNames.h"
 
 namespace brivak::core {
 namespace {
@@ -44,7 +45,8 @@ INSTANTIATE_TEST_SUITE_P(
                       DateCase{At(2026, 6, 15, 11, 59, 59), "Jun-15-26.txt", "6/15/2026", "11:59:59 AM"},
                       DateCase{At(2026, 6, 15, 13, 2, 3), "Jun-15-26.txt", "6/15/2026", "1:02:03 PM"},
                       DateCase{At(2000, 10, 31, 1, 0, 9), "Oct-31-00.txt", "10/31/2000", "1:00:09 AM"},
-                      DateCase{At(2109, 5, 4, 12, 59, 0), "May-04-09.txt", "5/4/2109", "12:59:00 PM"}));
+                      DateCase{At(2109, 5, 4, 12, 59, 0), "May-04-09.txt", "5/4/2109", "12:59:00 PM"}),
+    brivak::test::NamedBy<DateCase>([](const DateCase& c) { return std::string(c.fileName); }));
 
 TEST(LogFormatTest, HeaderAndStampedLine) {
   const platform::LocalTime t = At(2026, 12, 9, 10, 0, 0);

@@ -7,6 +7,7 @@
 #include "platform/fake/MemoryRegistryStore.h"
 #include "support/TempDir.h"
 #include "unit/common/RecordingLogSink.h"
+#include "support/Disk.h"
 
 namespace brivak::core {
 namespace {
@@ -165,10 +166,13 @@ class PasswordPromptsStoreTest : public ::testing::Test {
   test::TempDir dir;
   platform::MemoryRegistryStore registry;
   test::RecordingLogSink log;
-  TBrivakSettings settings{SettingsContext{registry, log, dir.Folder(), dir.Folder(), "127.0.0.1", "/sys"}};
+  TBrivakSettings settings{
+      SettingsContext{registry, brivak::test::Disk(), log, dir.Folder(), dir.Folder(), "127.0.0.1", "/sys"}};
 
   std::string IniHash() {
-    return IniFile(settings.SettingsFile()).Load().ReadString("Security", "passwordHash", "<none>");
+    return IniFile(brivak::test::Disk(), settings.SettingsFile())
+        .Load()
+        .ReadString("Security", "passwordHash", "<none>");
   }
   std::string RegistryHash() {
     return registry.Snapshot().ReadString("Brivak 3.0\\Security", "passwordHash", "<none>");
@@ -196,7 +200,7 @@ TEST_F(PasswordPromptsStoreTest, AFailedSaveKeepsTheOldPassword) {
 }
 
 TEST_F(PasswordPromptsStoreTest, AdministratorIsWrittenWithLevelTwo) {
-  UserList users(dir / "userlist.dat");
+  UserList users(brivak::test::Disk(), dir / "userlist.dat");
   EXPECT_EQ(WriteAdministrator(users, "master"), Hash("master"));
   const IniDocument doc = users.Load();
   EXPECT_EQ(doc.ReadString("administrator", "Password", ""), Hash("master"));

@@ -2,6 +2,7 @@
 
 #include "proj/core/RemoteAddressFilter.h"
 #include "unit/common/RecordingLogSink.h"
+#include "support/ParamNames.h"
 
 namespace brivak::core {
 namespace {
@@ -31,7 +32,10 @@ INSTANTIATE_TEST_SUITE_P(
                       MaskCase{"fe80::1", "*", true},  // no dots: one part
                       MaskCase{"fe80::1", "*.*", false}, MaskCase{"ABC.def", "abc.DEF", true},
                       MaskCase{"10..1", "10.*.1", true},  // empty parts kept
-                      MaskCase{"1.2.3.", "1.2.3.*", true}, MaskCase{"", "", true}));
+                      MaskCase{"1.2.3.", "1.2.3.*", true}, MaskCase{"", "", true}),
+    brivak::test::NamedBy<MaskCase>([](const MaskCase& c) {
+      return std::string(std::string(c.address) + "_" + c.mask);
+    }));
 
 struct AllowCase {
   const char* address;
@@ -60,7 +64,10 @@ INSTANTIATE_TEST_SUITE_P(
                       AllowCase{"10.2.3.4", true, true},    // after a lone CR
                       AllowCase{"172.16.0.9", true, true},  // after a lone LF, no final break
                       AllowCase{"127.0.0.2", true, false},  // only 127.0.0.1 is special
-                      AllowCase{"::1", true, false}, AllowCase{"192.168.005.50", true, false}));
+                      AllowCase{"::1", true, false}, AllowCase{"192.168.005.50", true, false}),
+    brivak::test::NamedBy<AllowCase>([](const AllowCase& c) {
+      return std::string(std::string(c.address) + (c.allowRemoteUnlocking ? "_unlocking" : ""));
+    }));
 
 TEST(AllowRemoteIPEdgeTest, EmptyMasterAndListAllowNothingElse) {
   test::RecordingLogSink log;

@@ -6,6 +6,7 @@
 
 #include "LogTestSupport.h"
 #include "proj/core/RemoteFiles.h"
+#include "support/ParamNames.h"
 
 namespace brivak::core {
 namespace {
@@ -73,7 +74,8 @@ INSTANTIATE_TEST_SUITE_P(
         DateCase{"1/1/26", 0, 0, 0}, DateCase{"1/1/02026", 0, 0, 0}, DateCase{"001/1/2026", 0, 0, 0},
         DateCase{"1/1/2026 ", 0, 0, 0}, DateCase{" 1/1/2026", 0, 0, 0}, DateCase{"1-1-2026", 0, 0, 0},
         DateCase{"1/1/0000", 0, 0, 0}, DateCase{"", 0, 0, 0}, DateCase{"../../etc/passwd", 0, 0, 0},
-        DateCase{"1/1/2026/..", 0, 0, 0}, DateCase{"+1/1/2026", 0, 0, 0}));
+        DateCase{"1/1/2026/..", 0, 0, 0}, DateCase{"+1/1/2026", 0, 0, 0}),
+    brivak::test::NamedBy<DateCase>([](const DateCase& c) { return std::string(c.text); }));
 
 TEST_F(RemoteFilesTest, MonthInfoListsDaysWithLogs) {
   Touch(Logs() + "Feb-01-28.txt");

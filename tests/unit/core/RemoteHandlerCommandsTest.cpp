@@ -12,6 +12,7 @@
 
 #include "RemoteHandlerTestSupport.h"
 #include "proj/core/RemoteFiles.h"
+#include "support/ParamNames.h"
 
 namespace brivak::core {
 namespace {
@@ -88,10 +89,11 @@ INSTANTIATE_TEST_SUITE_P(
             "cant view script, not authenticated",
             true,
             {"Unsuccessful/unauthenticated remote attempt to view update script file by address 127.0.2.3"}},
-        RefusedCase{"/runupdatescript?",
-                    "cant run update script, not authenticated",
-                    true,
-                    {"Unsuccessful/unauthenticated remote attempt to run update script by address 127.0.2.3"}},
+        RefusedCase{
+            "/runupdatescript?",
+            "cant run update script, not authenticated",
+            true,
+            {"Unsuccessful/unauthenticated remote attempt to run update script by address 127.0.2.3"}},
         RefusedCase{"/update?",
                     "cant update, not authenticated",
                     false,
@@ -115,7 +117,8 @@ INSTANTIATE_TEST_SUITE_P(
         RefusedCase{"/remotemessage?mfrom=x",
                     "Cant message, not authenticated",
                     true,
-                    {"Unsuccessful message attempt by remote address 127.0.2.3"}}));
+                    {"Unsuccessful message attempt by remote address 127.0.2.3"}}),
+    brivak::test::NamedBy<RefusedCase>([](const RefusedCase& c) { return std::string(c.target); }));
 
 struct AllowedCase {
   const char* target;  // the administrator's credentials are appended
@@ -159,7 +162,8 @@ INSTANTIATE_TEST_SUITE_P(
         AllowedCase{"/remotemessage?mfrom=x",
                     "leaving msg...",
                     {"Message from remote address 127.0.2.3"},
-                    {"Balloon:Message from x|RE: \r\n\r\n|60"}}));
+                    {"Balloon:Message from x|RE: \r\n\r\n|60"}}),
+    brivak::test::NamedBy<AllowedCase>([](const AllowedCase& c) { return std::string(c.target); }));
 
 TEST_F(RemoteCommandsTest, ARemoteNoteIsFiledWhileLockedAndNeverDropped) {
   effects_.lockScreen = true;

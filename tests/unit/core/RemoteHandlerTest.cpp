@@ -8,6 +8,8 @@
 #include "RemoteHandlerTestSupport.h"
 #include "platform/fake/MemoryRegistryStore.h"
 #include "proj/core/BrivakSettings.h"
+#include "support/Disk.h"
+#include "support/ParamNames.h"
 
 namespace brivak::core {
 namespace {
@@ -85,7 +87,10 @@ INSTANTIATE_TEST_SUITE_P(
                  "cant update, not authenticated"},
         AuthCase{true, "s_username=unlocker&s_password=unlockpw", "/unlock", "unlocking"},
         AuthCase{true, "s_username=disabled&s_password=offpw", "/unlock", "cant Shutdown, not authenticated"},
-        AuthCase{true, "s_username=admin&s_password=wrong", "/unlock", "cant Shutdown, not authenticated"}));
+        AuthCase{true, "s_username=admin&s_password=wrong", "/unlock", "cant Shutdown, not authenticated"}),
+    brivak::test::NamedBy<AuthCase>([](const AuthCase& c) {
+      return std::string(std::string(c.multiUser ? "multi_" : "single_") + c.path + "_" + c.query);
+    }));
 
 TEST_F(RemoteHandlerTest, SingleUserMasterPasswordOpensEveryCommand) {
   settings_.multiUser = false;
@@ -287,8 +292,8 @@ namespace {
 TEST(RemoteSettingsSnapshotTest, CopiesTheFieldsTheHandlerReads) {
   platform::MemoryRegistryStore registry;
   test::RecordingLogSink log;
-  TBrivakSettings settings(
-      SettingsContext{registry, log, "/opt/brivak/", "/home/a/.brivak/", "127.0.5.5", "/usr/lib"});
+  TBrivakSettings settings(SettingsContext{registry, brivak::test::Disk(), log, "/opt/brivak/",
+                                           "/home/a/.brivak/", "127.0.5.5", "/usr/lib"});
   settings.Security.MultiUser = true;
   settings.Security.passwordHash = "abc";
   settings.Security.masterIP = "127.0.5.1";

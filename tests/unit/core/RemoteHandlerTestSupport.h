@@ -15,6 +15,7 @@
 #include "proj/core/CommandQueue.h"
 #include "proj/core/RemoteCommandHandler.h"
 #include "unit/common/RecordingLogSink.h"
+#include "support/Disk.h"
 
 namespace brivak::core::remotetest {
 
@@ -111,7 +112,7 @@ class RemoteHandlerFixture : public ::testing::Test {
   brivak::test::TempDir dir_;
   test::RecordingLogSink log_;
   platform::FakeClock clock_;
-  UserList users_{dir_.Folder() + "userlist.dat"};
+  UserList users_{brivak::test::Disk(), dir_.Folder() + "userlist.dat"};
   FakeEffects effects_;
   RemoteSettingsSnapshot settings_;
   RemoteHandlerConfig config_{AppData(), ScriptPath(), "00112233AABB", "(n/a)", "alice", "3.1.0.0"};

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "proj/core/RemoteParams.h"
+#include "support/ParamNames.h"
 
 namespace brivak::core {
 namespace {
@@ -41,8 +42,10 @@ INSTANTIATE_TEST_SUITE_P(
         ParamCase{"/lock?&&s_layout=x&&", "s_layout", "x"},             // empty pieces skipped
         ParamCase{"/lock?flag", "flag", ""},
         ParamCase{"/lock?s_layout=x", "missing", ""},  // missing reads empty
-        ParamCase{"/lock", "s_layout", ""},
-        ParamCase{"/lock?a=1?b=2", "a", "1?b=2"}));  // only the first "?" splits
+        ParamCase{"/lock", "s_layout", ""}, ParamCase{"/lock?a=1?b=2", "a", "1?b=2"}),
+    brivak::test::NamedBy<ParamCase>([](const ParamCase& c) {
+      return std::string(std::string(c.name) + "_" + c.target);
+    }));  // only the first "?" splits
 
 TEST(RemoteParamsTest, FormBodyAddsItsFieldsAfterTheQuery) {
   HttpRequest request{"POST", "/unlock?s_username=fromquery", "s_username=frombody&s_password=p%21+q",

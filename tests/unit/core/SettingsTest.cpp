@@ -6,6 +6,7 @@
 
 #include "proj/core/BrivakSettings.h"
 #include "unit/core/SettingsTestSupport.h"
+#include "support/Disk.h"
 
 namespace brivak::core::settingstest {
 namespace {
@@ -452,7 +453,8 @@ TEST_F(SettingsNumbers, UnusableStoredNumbersReadAsTheirDefaults) {
   for (const Case& c : cases) {
     platform::MemoryRegistryStore store;
     store.Modify([&](IniDocument& d) { d.Write(Reg(c.section), c.key, c.stored); });
-    TBrivakSettings fromRegistry(SettingsContext{store, log, appPath, appData, kIp, kSys});
+    TBrivakSettings fromRegistry(
+        SettingsContext{store, brivak::test::Disk(), log, appPath, appData, kIp, kSys});
     fromRegistry.Load();
     EXPECT_EQ(field(fromRegistry, c.key), c.fromRegistry) << c.key << "=" << c.stored;
 

@@ -12,6 +12,7 @@
 #include "proj/core/BrivakSettings.h"
 #include "unit/common/RecordingLogSink.h"
 #include "unit/core/LogTestSupport.h"
+#include "support/Disk.h"
 
 namespace brivak::core::settingstest {
 
@@ -228,7 +229,9 @@ class SettingsFixture : public ::testing::Test {
     std::filesystem::create_directories(appData);
   }
 
-  SettingsContext Context() { return SettingsContext{registry, log, appPath, appData, kIp, kSys}; }
+  SettingsContext Context() {
+    return SettingsContext{registry, brivak::test::Disk(), log, appPath, appData, kIp, kSys};
+  }
   TBrivakSettings Make() { return TBrivakSettings(Context()); }
 
   std::string Expand(std::string text) const {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::core {
 namespace {
@@ -313,7 +314,7 @@ TEST(SlfLayoutFile, ShippedSimpleLayoutLoadsWithoutProblems) {
   EXPECT_FALSE(layout.Fixed(SlfControl::OkButton));  // one OK button only
   ASSERT_TRUE(layout.Fixed(SlfControl::ClockLabel1));
   EXPECT_FALSE(CreatedOf<SlfLabelSpec>(layout).empty());
-  EXPECT_EQ(SlfLayoutTitle(IniFile(path).Load()), "Simple");
+  EXPECT_EQ(SlfLayoutTitle(IniFile(brivak::test::Disk(), path).Load()), "Simple");
 }
 
 TEST(SlfLiveLabels, ClockAndUptimeTexts) {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "manager/core/Computer.h"
+#include "support/ParamNames.h"
 
 namespace brivak::manager {
 namespace {
@@ -149,7 +150,8 @@ INSTANTIATE_TEST_SUITE_P(
                       IpCase{" 1.2.3.4", true}, IpCase{"1.2.3.4 ", true}, IpCase{"1.2.3.*", true},
                       IpCase{"256.1.1.1", true}, IpCase{"1.2.3.256", true},
                       IpCase{"1.2.3.99999999999999999999", true}, IpCase{"1.2.0.4", false},
-                      IpCase{"1.2.3.04", true}));
+                      IpCase{"1.2.3.04", true}),
+    brivak::test::NamedBy<IpCase>([](const IpCase& c) { return std::string(c.text); }));
 
 TEST(SecondsTextTest, Table) {
   const std::pair<const char*, const char*> cases[] = {

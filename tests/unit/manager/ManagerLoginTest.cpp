@@ -5,6 +5,7 @@
 #include "common/Hash.h"
 #include "manager/core/Login.h"
 #include "support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::manager {
 namespace {
@@ -15,7 +16,7 @@ class ManagerLoginTest : public ::testing::Test {
     users_.AddUser("administrator", "adminpw", kLevelAdmin);
     users_.AddUser("unlocker", "unlockpw", kLevelUnlock);
     users_.AddUser("disabled", "offpw", kLevelNone);
-    IniFile file(users_.Path());
+    IniFile file(brivak::test::Disk(), users_.Path());
     file.Modify([](IniDocument& doc) {
       doc.Write("nohash", "Permissions", "2");  // no Password value
       doc.Write("oddlevel", "Password", Hash("oddpw"));
@@ -26,7 +27,7 @@ class ManagerLoginTest : public ::testing::Test {
   }
 
   test::TempDir dir_;
-  UserList users_{dir_.File("userlist.dat")};
+  UserList users_{brivak::test::Disk(), dir_.File("userlist.dat")};
 };
 
 struct LoginCase {
@@ -93,7 +94,7 @@ TEST_F(ManagerLoginTest, AcceptedLoginIsFinal) {
 
 TEST(ManagerLoginFileTest, MissingUserListRefusesEveryone) {
   test::TempDir dir;
-  const UserList users(dir.File("userlist.dat"));
+  const UserList users(brivak::test::Disk(), dir.File("userlist.dat"));
   ManagerLogin login(users);
   EXPECT_EQ(login.Submit("administrator", "admin"), LoginOutcome::Refused);
   EXPECT_EQ(login.Level(), kLevelUserNotFound);

@@ -5,6 +5,7 @@
 
 #include "manager/core/ManagerSettings.h"
 #include "platform/fake/MemoryRegistryStore.h"
+#include "support/ParamNames.h"
 
 namespace brivak::manager {
 namespace {
@@ -65,7 +66,10 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"webserverport", "70000", &TmanagerSettings::webserverport, 888},
                       ReadCase{"webserverport", "-1", &TmanagerSettings::webserverport, 888},
                       ReadCase{"wolport", "9", &TmanagerSettings::wolport, 9},
-                      ReadCase{"wolport", "65536", &TmanagerSettings::wolport, 2050}));
+                      ReadCase{"wolport", "65536", &TmanagerSettings::wolport, 2050}),
+    brivak::test::NamedBy<ReadCase>([](const ReadCase& c) {
+      return std::string(std::string(c.key) + "_" + c.stored);
+    }));
 
 TEST(ManagerSettingsTest, BooleansReadTrueForAnyNonZeroInteger) {
   EXPECT_TRUE(

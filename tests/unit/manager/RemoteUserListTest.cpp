@@ -10,6 +10,7 @@
 
 #include "common/Hash.h"
 #include "unit/manager/LookupFakes.h"
+#include "support/Disk.h"
 
 namespace brivak::manager {
 namespace {
@@ -261,7 +262,7 @@ TEST(RemoteUserListTest, FileStoreWritesAnOwnerOnlyFile) {
   ASSERT_NE(mkdtemp(dirTemplate), nullptr);
   const std::filesystem::path dir(dirTemplate);
   {
-    FileUserListStore store((dir / "userlist.dat").string());
+    FileUserListStore store(brivak::test::Disk(), (dir / "userlist.dat").string());
     UserListEditor editor(store);
     editor.ShowMaster();
     ASSERT_TRUE(editor.Add("ann", "secret", kLevelAdmin).ok);

@@ -13,6 +13,7 @@
 #include "common/UserList.h"
 #include "manager/core/WebTemplates.h"
 #include "support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::manager {
 namespace {
@@ -114,7 +115,7 @@ constexpr const char* kViewTemplate =
 class WebInterfaceTest : public ::testing::Test {
  protected:
   WebInterfaceTest()
-      : users_(dir_ / "userlist.dat"),
+      : users_(brivak::test::Disk(), dir_ / "userlist.dat"),
         web_(port_, templates_, UserListCredentialCheck(users_), {"127.0.0.1", "MGRSTATION"}) {
     users_.AddUser("admin", "secret", kLevelAdmin);
     users_.AddUser("unlocker", "secret", kLevelUnlock);

@@ -15,6 +15,7 @@
 #include "platform/fake/RecordingProcesses.h"
 #include "platform/linux/LinuxClock.h"
 #include "support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::manager::apptest {
 
@@ -97,7 +98,7 @@ struct ServiceFixture {
   }
 
   test::TempDir dir;
-  UserList users{dir / "userlist.dat"};
+  UserList users{brivak::test::Disk(), dir / "userlist.dat"};
   platform::LinuxClock clock;
   platform::MemoryRegistryStore registry;
   platform::RecordingProcesses processes;

@@ -26,6 +26,7 @@
 #include "manager/ui/TfrmShutdown.h"
 #include "manager/ui/TfrmUserUnlock.h"
 #include "tests/support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::manager {
 namespace {
@@ -40,7 +41,7 @@ void KeyClick(QWidget* widget, Qt::Key key, const QString& text = {}) {
 
 class LoginDialogTest : public ::testing::Test {
  protected:
-  LoginDialogTest() : users_(dir_.File("userlist.dat")) {
+  LoginDialogTest() : users_(brivak::test::Disk(), dir_.File("userlist.dat")) {
     users_.AddUser("administrator", "right", kLevelAdmin);
     users_.AddUser("viewer", "right", kLevelNone);
   }

@@ -36,6 +36,7 @@
 #include "platform/fake/RecordingProcesses.h"
 #include "platform/linux/LinuxClock.h"
 #include "tests/support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::manager {
 namespace {
@@ -122,7 +123,7 @@ class QueryAnsweringLocker {
 
 class TfrmManagerTest : public ::testing::Test {
  protected:
-  TfrmManagerTest() : users_(dir_.File("userlist.dat")) {
+  TfrmManagerTest() : users_(brivak::test::Disk(), dir_.File("userlist.dat")) {
     users_.AddUser("administrator", "secret", kLevelAdmin);
     registry_.Modify([](IniDocument& doc) {
       const std::string section(kManagerSettingsSection);

@@ -11,6 +11,7 @@
 #include "support/Files.h"
 #include "support/TempDir.h"
 #include "platform/linux/LinuxRegistryStore.h"
+#include "support/Disk.h"
 
 namespace brivak::platform {
 namespace {
@@ -35,7 +36,7 @@ void Increment(RegistryStore& store) {
 
 TEST(LinuxRegistryStore, MissingFileReadsEmptyAndCreatesNothing) {
   TempDir temp;
-  const LinuxRegistryStore store(temp / "brivak/registry.ini");
+  const LinuxRegistryStore store(brivak::test::Disk(), temp / "brivak/registry.ini");
   EXPECT_TRUE(store.Snapshot().Sections().empty());
   EXPECT_FALSE(std::filesystem::exists(temp / "brivak"));
 }
@@ -44,14 +45,14 @@ TEST(LinuxRegistryStore, RoundTripCreatesPrivateFolderAndFile) {
   TempDir temp;
   const std::string folder = temp / "config/brivak";
   const std::string path = folder + "/registry.ini";
-  LinuxRegistryStore writer(path);
+  LinuxRegistryStore writer(brivak::test::Disk(), path);
   writer.Modify([](IniDocument& doc) {
     doc.Write(kSection, "multiUser", "1");
     doc.Write("Software\\Morvane\\Brivak Manager\\settings", "Password",
               "5baa61e4c9b93f3f0682250b6cf8331b7ee68fd8");
   });
 
-  const LinuxRegistryStore reader(path);
+  const LinuxRegistryStore reader(brivak::test::Disk(), path);
   const IniDocument doc = reader.Snapshot();
   EXPECT_EQ(doc.ReadString(kSection, "multiUser", ""), "1");
   EXPECT_EQ(doc.ReadString("software\\morvane\\brivak manager\\SETTINGS", "password", ""),
@@ -66,7 +67,7 @@ TEST(LinuxRegistryStore, FileOpenToOthersIsMadePrivateOnWrite) {
   const std::string path = temp / "registry.ini";
   std::ofstream(path) << "[Brivak 3.0\\General]\r\nmultiUser=0\r\n";
   ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
-  LinuxRegistryStore store(path);
+  LinuxRegistryStore store(brivak::test::Disk(), path);
   store.Modify([](IniDocument& doc) { doc.Write(kSection, "multiUser", "1"); });
   EXPECT_EQ(ModeOf(path), 0600u);
   EXPECT_EQ(store.Snapshot().ReadString(kSection, "multiUser", ""), "1");
@@ -75,7 +76,7 @@ TEST(LinuxRegistryStore, FileOpenToOthersIsMadePrivateOnWrite) {
 TEST(LinuxRegistryStore, FailingChangeWritesNothing) {
   TempDir temp;
   const std::string path = temp / "registry.ini";
-  LinuxRegistryStore store(path);
+  LinuxRegistryStore store(brivak::test::Disk(), path);
   store.Modify([](IniDocument& doc) { doc.Write(kSection, "a", "1"); });
   const std::string before = ReadAll(path);
   EXPECT_THROW(store.Modify([](IniDocument& doc) {
@@ -89,7 +90,7 @@ TEST(LinuxRegistryStore, FailingChangeWritesNothing) {
 TEST(LinuxRegistryStore, UnwritableFolderThrows) {
   TempDir temp;
   std::ofstream(temp / "notafolder") << "x";  // a file where the folder should be (works as root too)
-  LinuxRegistryStore store(temp / "notafolder/brivak/registry.ini");
+  LinuxRegistryStore store(brivak::test::Disk(), temp / "notafolder/brivak/registry.ini");
   EXPECT_THROW(store.Modify([](IniDocument& doc) { doc.Write(kSection, "a", "1"); }), std::runtime_error);
   EXPECT_EQ(ReadAll(temp / "notafolder"), "x");
 }
@@ -97,8 +98,8 @@ TEST(LinuxRegistryStore, UnwritableFolderThrows) {
 TEST(LinuxRegistryStore, ConcurrentModifyFromTwoStoresLosesNothing) {
   TempDir temp;
   const std::string path = temp / "registry.ini";
-  LinuxRegistryStore first(path);
-  LinuxRegistryStore second(path);
+  LinuxRegistryStore first(brivak::test::Disk(), path);
+  LinuxRegistryStore second(brivak::test::Disk(), path);
   constexpr int kThreads = 4;
   constexpr int kRounds = 40;
   std::vector<std::thread> threads;
@@ -125,7 +126,7 @@ TEST(LinuxRegistryStore, AnotherProcessModifyingAtTheSameTimeLosesNothing) {
     char start = 0;
     int status = ::read(go[0], &start, 1) == 1 ? 0 : 2;
     try {
-      LinuxRegistryStore store(path);
+      LinuxRegistryStore store(brivak::test::Disk(), path);
       for (int r = 0; r < kRounds; ++r) Increment(store);
     } catch (...) {
       status = 3;
@@ -133,7 +134,7 @@ TEST(LinuxRegistryStore, AnotherProcessModifyingAtTheSameTimeLosesNothing) {
     ::_exit(status);
   }
   ::close(go[0]);
-  LinuxRegistryStore store(path);
+  LinuxRegistryStore store(brivak::test::Disk(), path);
   ASSERT_EQ(::write(go[1], "g", 1), 1);  // both start together
   ::close(go[1]);
   for (int r = 0; r < kRounds; ++r) Increment(store);

@@ -14,6 +14,7 @@
 #include "proj/ui/PasswordDialogWidgets.h"
 #include "support/TempDir.h"
 #include "unit/common/RecordingLogSink.h"
+#include "support/Disk.h"
 
 namespace brivak::ui::test {
 
@@ -45,7 +46,9 @@ class PasswordFixture {
     };
   }
   std::string IniHash() const {
-    return IniFile(settings.SettingsFile()).Load().ReadString("Security", "passwordHash", "<none>");
+    return IniFile(brivak::test::Disk(), settings.SettingsFile())
+        .Load()
+        .ReadString("Security", "passwordHash", "<none>");
   }
   std::string RegistryHash() const {
     return registry.Snapshot().ReadString("Brivak 3.0\\Security", "passwordHash", "<none>");
@@ -54,9 +57,9 @@ class PasswordFixture {
   brivak::test::TempDir dir;
   platform::MemoryRegistryStore registry;
   brivak::test::RecordingLogSink log;
-  core::TBrivakSettings settings{
-      core::SettingsContext{registry, log, dir.Folder(), dir.Folder(), "127.0.0.1", "/sys"}};
-  UserList users{dir / "userlist.dat"};
+  core::TBrivakSettings settings{core::SettingsContext{registry, brivak::test::Disk(), log, dir.Folder(),
+                                                       dir.Folder(), "127.0.0.1", "/sys"}};
+  UserList users{brivak::test::Disk(), dir / "userlist.dat"};
   RecordingDatagramPort port;
   core::EventReporter events{log, port};
   int exitRequests = 0;

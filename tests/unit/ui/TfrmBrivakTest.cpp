@@ -19,6 +19,7 @@
 #include "platform/fake/RecordingProcesses.h"
 #include "proj/ui/QtMainLoop.h"
 #include "support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::ui {
 namespace {
@@ -52,7 +53,7 @@ class TfrmBrivakTest : public ::testing::Test {
     registry.Modify([](IniDocument& doc) { doc.Write("Brivak 3.0\\Security", "passwordHash", Hash("secret")); });
     tray = std::make_unique<app::TrayController>(app::TrayPorts{paths, system, clock, registry, processes,
                                                                 diagnostics, loop, app::RemotePorts{0, 0, 0},
-                                                                screens, hotkeys});
+                                                                screens, hotkeys, brivak::test::Disk()});
     administration = std::make_unique<AdministrationWindows>(AdministrationPorts{
         *tray, processes, {},
         [this](QWidget*, const QString& title, const QString& text) {
@@ -92,7 +93,7 @@ class TfrmBrivakTest : public ::testing::Test {
   platform::FakeClock clock;
   platform::MemoryRegistryStore registry;
   platform::RecordingProcesses processes;
-  core::Diagnostics diagnostics{clock, dir.File("data/Brivak 3.0/")};
+  core::Diagnostics diagnostics{clock, brivak::test::Disk(), dir.File("data/Brivak 3.0/")};
   QtMainLoop loop;
   NoLockScreens screens;
   platform::RecordingHotkeyRegistrar hotkeys;

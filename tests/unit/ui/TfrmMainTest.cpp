@@ -25,6 +25,7 @@
 #include "proj/ui/SlfPanel.h"
 #include <QToolButton>
 #include "support/TempDir.h"
+#include "support/Disk.h"
 
 namespace brivak::ui {
 namespace {
@@ -83,8 +84,9 @@ class NoDatagrams : public core::DatagramPort {
 class TfrmMainTest : public ::testing::Test {
  protected:
   TfrmMainTest()
-      : settings(core::SettingsContext{registry, log, dir.Folder(), dir.Folder(), "127.0.0.1", "/usr/lib"}),
-        users(dir.File("userlist.dat")),
+      : settings(core::SettingsContext{registry, brivak::test::Disk(), log, dir.Folder(), dir.Folder(),
+                                       "127.0.0.1", "/usr/lib"}),
+        users(brivak::test::Disk(), dir.File("userlist.dat")),
         reporter(log, datagrams) {
     LockWindowPorts ports{log, clock, &guard, PasswordContext{settings, users, log, reporter}, dir.Folder(),
                           [this] { return monitors; }, [] { return 100; }};
