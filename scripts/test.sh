@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs the whole test suite: unit and integration tests with
-# AddressSanitizer and UBSan, the unit tests again with ThreadSanitizer, and a short bounded run of
-# the fuzz targets. Exits non-zero on any failure.
+# Installs what is missing, checks the layering, builds, and runs the whole test suite: unit and
+# integration tests with AddressSanitizer and UBSan, the unit tests again with ThreadSanitizer, and
+# a short bounded run of the fuzz targets. Exits non-zero on any failure.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 
 scripts/setup.sh
+
+echo "== build hygiene: layering"
+scripts/check-layering.py
 
 echo "== unit and integration tests (ASan, UBSan)"
 scripts/build.sh dev
