@@ -35,7 +35,8 @@ void MakeFolders(const std::string& folder) {
 
 }  // namespace
 
-FolderUserListCopies::FolderUserListCopies(std::string folder) : folder_(std::move(folder)) {}
+FolderUserListCopies::FolderUserListCopies(platform::FileSystem& files, std::string folder)
+    : files_(files), folder_(std::move(folder)) {}
 
 std::unique_ptr<UserListStore> FolderUserListCopies::NewCopy(std::string_view host) {
   std::string folder = folder_;
@@ -51,7 +52,7 @@ std::unique_ptr<UserListStore> FolderUserListCopies::NewCopy(std::string_view ho
       throw std::runtime_error("Cannot create " + path + ": " + std::strerror(errno));
     }
     ::close(fd);
-    return std::make_unique<FileUserListStore>(path);
+    return std::make_unique<FileUserListStore>(files_, path);
   }
   throw std::runtime_error("No free file name for a copy of the user list of " + std::string(host));
 }

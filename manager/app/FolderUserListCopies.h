@@ -15,12 +15,14 @@ namespace brivak::manager::app {
 
 class FolderUserListCopies : public UserListCopies {
  public:
-  explicit FolderUserListCopies(std::string folder);
+  // `files` must outlive this object.
+  FolderUserListCopies(platform::FileSystem& files, std::string folder);
   // Throws std::runtime_error when the folder or the file cannot be made.
   std::unique_ptr<UserListStore> NewCopy(std::string_view host) override;
   const std::string& Folder() const { return folder_; }
 
  private:
+  platform::FileSystem& files_;
   const std::string folder_;
 };
 

@@ -101,7 +101,7 @@ TfrmManager::TfrmManager(TfrmManagerDeps deps, const ServiceFactory& makeService
   if (deps_.userListCopiesDir.empty()) {
     userListCopies_ = std::make_unique<MemoryUserListCopies>();
   } else {
-    userListCopies_ = std::make_unique<app::FolderUserListCopies>(deps_.userListCopiesDir);
+    userListCopies_ = std::make_unique<app::FolderUserListCopies>(deps_.users.Files(), deps_.userListCopiesDir);
   }
   userEditor_ = std::make_unique<UserListEditor>(*masterStore_, *userListCopies_);
 

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 
+#include "support/Disk.h"
 #include "support/TempDir.h"
 
 namespace brivak::manager::apptest {
@@ -20,7 +21,7 @@ unsigned ModeOf(const std::filesystem::path& path) {
 TEST(FolderUserListCopiesTest, EachFetchGetsAnOwnerOnlyFileInAPrivateFolder) {
   test::TempDir dir;
   const std::filesystem::path folder = dir / "data/brivak/manager/userlists";
-  app::FolderUserListCopies copies(folder.string());
+  app::FolderUserListCopies copies(brivak::test::Disk(), folder.string());
   UserListStore* kept = nullptr;
   auto first = copies.NewCopy("127.0.0.2");
   auto second = copies.NewCopy("127.0.0.2");
@@ -36,7 +37,7 @@ TEST(FolderUserListCopiesTest, EachFetchGetsAnOwnerOnlyFileInAPrivateFolder) {
   EXPECT_EQ(kept->Load().SectionNames(), std::vector<std::string>{"bob"});
   EXPECT_EQ(second->Load().SectionNames(), std::vector<std::string>{"cy"});
   // A later run takes the next free number: nothing of the earlier copies is overwritten.
-  app::FolderUserListCopies again(folder.string());
+  app::FolderUserListCopies again(brivak::test::Disk(), folder.string());
   again.NewCopy("127.0.0.2");
   EXPECT_TRUE(std::filesystem::exists(folder / "127.0.0.2-3.dat"));
   EXPECT_EQ(kept->Load().SectionNames(), std::vector<std::string>{"bob"});
