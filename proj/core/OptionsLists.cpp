@@ -68,7 +68,7 @@ std::vector<LayoutRow> ListLayouts(const std::string& folder, bool html) {
       row.title = HtmlTitle(ReadText(path));
     } else {
       if (!Contains(upper, ".INI") && !Contains(upper, ".SLF")) continue;
-      row.title = IniFile(path).Load().ReadString("Layout", "Title", "Untitled");
+      row.title = IniDocument::Parse(ReadText(path)).ReadString("Layout", "Title", "Untitled");
     }
     rows.push_back(std::move(row));
   }
@@ -96,15 +96,15 @@ std::string RefuseLayoutName(std::string_view name) {
 
 std::vector<SaverRow> ReadScreenSavers(const std::string& file) {
   std::vector<SaverRow> rows;
-  const IniDocument doc = IniFile(file).Load();
+  const IniDocument doc = IniDocument::Parse(ReadText(file));
   for (const std::string& key : doc.KeyNames("ScreenSavers")) {
     rows.push_back({key, doc.ReadString("ScreenSavers", key, "??")});
   }
   return rows;
 }
 
-void RemoveScreenSaver(const std::string& file, const std::string& name) {
-  IniFile(file).Modify([&](IniDocument& doc) { doc.EraseKey("ScreenSavers", name); });
+void RemoveScreenSaver(platform::FileSystem& files, const std::string& file, const std::string& name) {
+  IniFile(files, file).Modify([&](IniDocument& doc) { doc.EraseKey("ScreenSavers", name); });
 }
 
 std::string PresetName(const std::string& line) {

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace brivak::core {
 
 // One row of the layout list. `path` is the file's own full path (also for files in subfolders).
@@ -45,7 +47,7 @@ struct SaverRow {
 std::vector<SaverRow> ReadScreenSavers(const std::string& file);
 // Removes the key `name` from section "ScreenSavers" of `file`. Throws std::runtime_error when the
 // file cannot be written.
-void RemoveScreenSaver(const std::string& file, const std::string& name);
+void RemoveScreenSaver(platform::FileSystem& files, const std::string& file, const std::string& name);
 
 // The presets, one "name=text" line each (a line without "=" has an empty name).
 std::string PresetName(const std::string& line);

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/linux/LinuxFileSystem.h"
 #include "proj/ui/TfrmOptions.h"
 
 namespace brivak::ui {
@@ -253,7 +254,8 @@ void TfrmOptions::tbSSremoveClick() {
   const int row = SelectedRow(sslv_);
   if (row < 0) return;
   try {
-    core::RemoveScreenSaver(ports_.appData + "screensavers.dat", S(sslv_->topLevelItem(row)->text(0)));
+    platform::LinuxFileSystem files;  // stateless: the program's file system
+    core::RemoveScreenSaver(files, ports_.appData + "screensavers.dat", S(sslv_->topLevelItem(row)->text(0)));
   } catch (const std::exception& e) {
     ports_.log.Mem(std::string("EX: ") + e.what());
   }

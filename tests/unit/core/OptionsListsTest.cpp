@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "support/Disk.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 
@@ -54,7 +55,7 @@ TEST(OptionsLists, ScreenSaversAreReadInFileOrderAndRemovedByName) {
   test::WriteAll(file, "[ScreenSavers]\r\nGLMatrix=/usr/lib/xscreensaver/glmatrix\r\nApollonian=/usr/lib/xscreensaver/apollonian\r\n");
   EXPECT_EQ(ReadScreenSavers(file), (std::vector<SaverRow>{{"GLMatrix", "/usr/lib/xscreensaver/glmatrix"},
                                                            {"Apollonian", "/usr/lib/xscreensaver/apollonian"}}));
-  RemoveScreenSaver(file, "GLMatrix");
+  RemoveScreenSaver(brivak::test::Disk(), file, "GLMatrix");
   EXPECT_EQ(ReadScreenSavers(file), (std::vector<SaverRow>{{"Apollonian", "/usr/lib/xscreensaver/apollonian"}}));
   EXPECT_TRUE(ReadScreenSavers(dir.Folder() + "none.dat").empty());
 }
