@@ -37,8 +37,8 @@ class InertEffects : public core::RemoteEffects {
   bool CurrentlyLocked() override { return true; }
   bool ShuttingDown() override { return false; }
   bool StartUpdateScript(const std::string&, bool) override { return false; }
-  void Standby() override {}
-  void Hibernate() override {}
+  core::PowerReply Standby() override { return {}; }
+  core::PowerReply Hibernate() override { return {}; }
   void ShowBalloon(const std::string&, const std::string&, int) override {}
   core::StatusFacts CurrentStatusFacts() override { return {}; }
 };
