@@ -22,6 +22,7 @@
 #include "platform/fake/MemoryRegistryStore.h"
 #include "platform/fake/RecordingProcesses.h"
 #include "platform/linux/LinuxClock.h"
+#include "platform/linux/LinuxFileSystem.h"
 
 using namespace brivak;
 using namespace brivak::manager;
@@ -44,7 +45,8 @@ int main(int argc, char** argv) {
   const std::filesystem::path dir = std::filesystem::temp_directory_path() /
                                     ("brivak-window-bench-" + std::to_string(::getpid()));
   std::filesystem::create_directories(dir);
-  UserList users((dir / "userlist.dat").string());
+  platform::LinuxFileSystem files;
+  UserList users(files, (dir / "userlist.dat").string());
   users.AddUser("admin", "bench-pass", kLevelAdmin);
   platform::MemoryRegistryStore registry;
   TmanagerSettings s;
