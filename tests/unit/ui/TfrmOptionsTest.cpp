@@ -16,6 +16,7 @@
 
 #include "common/Hash.h"
 #include "platform/linux/LinuxRegistryStore.h"
+#include "support/Disk.h"
 #include "support/Files.h"
 #include "support/TempDir.h"
 #include "unit/common/RecordingLogSink.h"
@@ -90,10 +91,10 @@ class TfrmOptionsTest : public ::testing::Test {
 
   test::TempDir dir_;
   test::RecordingLogSink log_;
-  platform::LinuxRegistryStore registry_{dir_.Folder() + "config/registry.ini"};
-  TBrivakSettings settings_{core::SettingsContext{registry_, log_, dir_.Folder() + "bin/", Data(""), "127.0.0.1",
+  platform::LinuxRegistryStore registry_{test::Disk(), dir_.Folder() + "config/registry.ini"};
+  TBrivakSettings settings_{core::SettingsContext{registry_, test::Disk(), log_, dir_.Folder() + "bin/", Data(""), "127.0.0.1",
                                                   "/usr/lib/xscreensaver"}};
-  UserList users_{dir_.Folder() + "userlist.dat"};
+  UserList users_{test::Disk(), dir_.Folder() + "userlist.dat"};
   std::vector<std::string> messages_;
   std::vector<std::string> confirms_;
   std::vector<std::string> opened_;
