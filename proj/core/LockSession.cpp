@@ -528,7 +528,9 @@ bool LockSession::LeaveAMessage() {
   log.Debug("LeaveAMessage");
   const MessageSettings settings = ports_.settings.Messages;
   const std::optional<NoteEntry> entry = Modal([&] { return ports_.shell.RunNoteForm(settings); });
-  if (!entry || ended_) return false;
+  if (ended_) return false;
+  ports_.shell.FocusBox();  // the unlock box takes the keys again
+  if (!entry) return false;
   tml_.NewMessage(ports_.clock.Local(), entry->from, entry->subject, entry->message);
   ports_.shell.SetMessageCount(tml_.Count());
   log.WriteLog("Note left by: " + tml_.Newest().Data().From);
@@ -551,6 +553,7 @@ void LockSession::ViewMessages() {
   }
   if (promptOpen_) return;
   Modal([this] { ports_.shell.ShowMessages(tml_); });
+  if (!ended_) ports_.shell.FocusBox();
 }
 
 void LockSession::ChangeAwayMessage() {
@@ -564,6 +567,7 @@ void LockSession::ChangeAwayMessage() {
   if (ended_) return;
   ports_.shell.SetAwayMessage(awayMessage_);
   RefreshLayout();
+  FocusBox();
 }
 
 void LockSession::SuspendNetworkIfAsked() {
