@@ -4,18 +4,15 @@ volume (Brivak2Go/settings.ini with lockOnInsert=1) locks within 2 s; an unprepa
 a removal is logged; while locked a drive neither locks again nor unlocks; with USBprompt an
 unprepared drive brings the question box on the lock, and its OK needs the administrator."""
 import os
-import shutil
 import subprocess
 import tempfile
 import time
 import unittest
 
-from desktop import Desktop, PixelSampler, wait_uncovered
-from harness import Sandbox, sha1_hex, wait_for
+from harness import wait_for
+from locked_desktop import ALREADY_GRABBED, LockedDesktopTest, locker_settings
 
 PASSWORD = "Stick pass 3"
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 MEDIA_ROOT = "/mnt"
 
 
@@ -29,7 +26,7 @@ def sh(*argv):
     subprocess.run(list(argv), check=True, timeout=20, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
 
 
-class DrivesTest(unittest.TestCase):
+class DrivesTest(LockedDesktopTest):
     @classmethod
     def setUpClass(cls):
         # The mounts below must never reach the machine's own mount table.
@@ -38,26 +35,18 @@ class DrivesTest(unittest.TestCase):
                                  "unshare -m --propagation private python3 -m unittest test_drives")
         # A private, empty /mnt for this namespace only.
         sh("mount", "-t", "tmpfs", "-o", "size=4m", "brivak-media", MEDIA_ROOT)
-        cls.desktop = Desktop().start()
+        super().setUpClass()
 
     @classmethod
     def tearDownClass(cls):
-        cls.desktop.stop()
+        super().tearDownClass()
         subprocess.run(["umount", "-l", MEDIA_ROOT], timeout=20)
 
     def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0", "LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
-                         "idleLock": "0", "USBprompt": "0"},
-            "Logging": {"DoLog": "1", "LogCDinsertion": "1"},
-        })
-        self.sampler = PixelSampler(self.desktop.display)
-        self.addCleanup(self.sampler.close)
+        super().setUp()
+        self.box.write_registry(locker_settings(PASSWORD, Security={"idleLock": "0", "USBprompt": "0"},
+                                                Logging={"LogCDinsertion": "1"}))
+        self.sampler = self.pixel_sampler()
         self.mounted = []
         self.addCleanup(self.unmount_all)
 
@@ -133,15 +122,11 @@ class DrivesTest(unittest.TestCase):
         return out.returncode == 0 and out.stdout.strip()
 
     def test_usb_prompt_while_locked_asks_and_ok_needs_the_administrator(self):
-        self.box.write_registry({
-            "Settings": {"firstRun": "0", "LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
-                         "idleLock": "0", "USBprompt": "1"},
-            "Logging": {"DoLog": "1", "LogBadPasswords": "1"},
-        })
+        self.box.write_registry(locker_settings(PASSWORD, Security={"idleLock": "0", "USBprompt": "1"},
+                                                Logging={"LogBadPasswords": "1"}))
         proc = self.box.start_locker()  # locks at once
         wait_for(self.sampler.all_covered, 30, what="the lock")
-        wait_for(lambda: self.desktop.keyboard_grab_status() == 1, 10, what="the lock's keyboard grab")
+        wait_for(lambda: self.desktop.keyboard_grab_status() == ALREADY_GRABBED, 10, what="the lock's keyboard grab")
 
         self.insert("VISITOR")
         wait_for(lambda: self.window_shown("Removable Media detected"), 10, what="the question box")

@@ -4,19 +4,16 @@ brivak3 again, and the new lock unlocks with the password. A lock that ended nor
 triggers the watchdog, and a stop request ("/r") while locked is a hand-over to the next start.
 Runs on the private two-monitor Xvfb with a red root window."""
 import os
-import shutil
 import signal
 import statistics
 import time
 import unittest
 
-from desktop import Desktop, PixelSampler, XProbe, wait_covered, wait_uncovered
-from harness import Sandbox, sha1_hex, wait_for
+from desktop import wait_covered, wait_uncovered
+from harness import wait_for
+from locked_desktop import ALREADY_GRABBED, LockedDesktopTest, locker_settings
 
 PASSWORD = "Open sesame 1"
-ALREADY_GRABBED = 1
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 # The bar that must hold; the goal is none at all.
 MAX_EXPOSURE_S = 0.200
 
@@ -31,29 +28,12 @@ def exposure(samples):
     return shown
 
 
-class FailClosedTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
+class FailClosedTest(LockedDesktopTest):
     def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
+        super().setUp()
         self.assertTrue(os.path.exists(self.box.watchdog_exe), "brivak3-watchdog is built beside brivak3")
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1"},
-            "General": {"LayoutMode": "0"},
-            "Logging": {"DoLog": "1", "LogBrivakStart": "1", "LogBrivakExit": "1"},
-        })
-        self.sampler = PixelSampler(self.desktop.display, per_axis=3)
-        self.addCleanup(self.sampler.close)
+        self.box.write_registry(locker_settings(PASSWORD, Logging={"LogBrivakStart": "1", "LogBrivakExit": "1"}))
+        self.sampler = self.pixel_sampler(per_axis=3)
 
     def output(self):
         return self.box.output(self.box.procs[0])

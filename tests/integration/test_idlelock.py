@@ -1,45 +1,26 @@
 """The idle lock of the real brivak3 on a private two-monitor X desktop: with lockTime 3 the
 screens are covered within 4.5 s of the last input, input after 2 s postpones the lock, the lock
 names its trigger in the day log, and /query reports the session's idle time."""
-import os
 import re
-import shutil
 import time
 import unittest
 
-from desktop import Desktop, IdleProbe, PixelSampler, wait_uncovered
-from harness import Sandbox, http_get, query_text, sha1_hex, wait_for
+from desktop import IdleProbe
+from harness import http_get, query_text, wait_for
+from locked_desktop import LockedDesktopTest, locker_settings
 
 PASSWORD = "Idle pass 7"
 LOCK_TIME = 3
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 
 
-class IdleLockTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
+class IdleLockTest(LockedDesktopTest):
     def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0", "LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
-                         "idleLock": "1", "lockTime": str(LOCK_TIME)},
-            "Logging": {"DoLog": "1", "LogBrivakStart": "1"},
-        })
+        super().setUp()
+        self.box.write_registry(locker_settings(PASSWORD, Security={"idleLock": "1", "lockTime": str(LOCK_TIME)},
+                                                Logging={"LogBrivakStart": "1"}))
         self.idle = IdleProbe(self.desktop.display)
         self.addCleanup(self.idle.close)
-        self.sampler = PixelSampler(self.desktop.display)
-        self.addCleanup(self.sampler.close)
+        self.sampler = self.pixel_sampler()
 
     def input(self):
         """A pointer movement (XTest): the session is no longer idle."""

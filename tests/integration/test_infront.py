@@ -1,44 +1,23 @@
 """While locked, nothing of another program draws above the lock: a foreign window mapped or
 raised during the lock (an override-redirect bubble as much as a plain window, on either monitor)
 is covered again at once. Runs on the private two-monitor Xvfb."""
-import os
-import shutil
 import statistics
 import time
 import unittest
 
-from desktop import MONITORS, Desktop, ForeignWindow, PixelSampler, XProbe, wait_covered, wait_uncovered
-from harness import Sandbox, sha1_hex, wait_for
+from desktop import MONITORS, ForeignWindow, wait_covered
+from harness import wait_for
+from locked_desktop import ALREADY_GRABBED, LockedDesktopTest, locker_settings
 
 PASSWORD = "Open sesame 1"
-ALREADY_GRABBED = 1
 GREEN = 0x00FF00
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 
 
-class KeptInFrontTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
+class KeptInFrontTest(LockedDesktopTest):
     def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1"},
-            "General": {"LayoutMode": "0"},
-            "Logging": {"DoLog": "1"},
-        })
-        self.sampler = PixelSampler(self.desktop.display)
-        self.addCleanup(self.sampler.close)
+        super().setUp()
+        self.box.write_registry(locker_settings(PASSWORD))
+        self.sampler = self.pixel_sampler()
 
     def test_a_foreign_window_mapped_or_raised_during_the_lock_is_covered_again(self):
         proc = self.box.start_locker()

@@ -3,16 +3,13 @@ bottom of the primary monitor in its colour, a remote note filed while locked an
 reader when the lock ends, the away-message picker that gives up by itself, and a note left
 through the note form."""
 import os
-import shutil
 import unittest
 
-from desktop import Desktop, MONITORS, wait_covered, wait_uncovered
-from harness import Sandbox, http_get, query_text, sha1_hex, wait_for
+from desktop import MONITORS, wait_covered, wait_uncovered
+from harness import http_get, query_text, wait_for
+from locked_desktop import ALREADY_GRABBED, LockedDesktopTest, locker_settings
 
 PASSWORD = "Open sesame 1"
-ALREADY_GRABBED = 1
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 # Where the shipped simple.ini puts the "Leave a Message" button (its centre).
 LEAVE_MESSAGE_BUTTON = (712, 668)
 
@@ -21,29 +18,10 @@ def build_dir():
     return os.environ.get("BRIVAK_BUILD_DIR") or os.path.dirname(os.environ["BRIVAK3"])
 
 
-class LivingLockTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
-    def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-
+class LivingLockTest(LockedDesktopTest):
     def registry(self, **messages):
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "General": {"LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1"},
-            "Logging": {"DoLog": "1", "LogBrivakStart": "1", "LogBrivakExit": "1"},
-            "Messages": messages,
-        })
+        self.box.write_registry(locker_settings(PASSWORD, Logging={"LogBrivakStart": "1", "LogBrivakExit": "1"},
+                                                Messages=messages))
 
     def start_locked(self):
         self.proc = self.box.start_locker()

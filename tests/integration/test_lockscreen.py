@@ -2,44 +2,25 @@
 the lock covers both monitors, holds the keyboard, unlocks on the typed password, locks again on
 the hotkey, unlocks on an authenticated HTTP /unlock, and keeps a wrong password out."""
 import os
-import shutil
 import unittest
 
-from desktop import Desktop, XProbe, wait_covered, wait_uncovered
-from harness import Sandbox, http_get, query_text, sha1_hex, wait_for
+from desktop import XProbe, wait_covered, wait_uncovered
+from harness import http_get, query_text, wait_for
+from locked_desktop import ALREADY_GRABBED, LockedDesktopTest, locker_settings
 
 PASSWORD = "Open sesame 1"
-ALREADY_GRABBED = 1
 GRAB_SUCCESS = 0
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 
 
 def build_dir():
     return os.environ.get("BRIVAK_BUILD_DIR") or os.path.dirname(os.environ["BRIVAK3"])
 
 
-class LockScreenTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
+class LockScreenTest(LockedDesktopTest):
     def setUp(self):
-        # Each test begins on a bare desktop.
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        # The shipped layouts beside the program, as an installation has them.
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1"},
-            "Logging": {"DoLog": "1", "LogBadPasswords": "1", "LogBrivakStart": "1", "LogBrivakExit": "1"},
-        })
+        super().setUp()
+        self.box.write_registry(locker_settings(PASSWORD, Logging={"LogBadPasswords": "1", "LogBrivakStart": "1",
+                                                                   "LogBrivakExit": "1"}))
 
     def start_locked(self):
         """Starts the locker without "-tray": it locks right after its start-up."""

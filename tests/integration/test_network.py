@@ -4,42 +4,22 @@ once, also after F5 applies the layout again; the unlock calls Enable(true); aft
 suspended the next start (here the watchdog's) calls Enable(true) before anything else. Runs on the
 private two-monitor Xvfb."""
 import os
-import shutil
 import signal
 import unittest
 
-from desktop import Desktop, XProbe, wait_covered, wait_uncovered
-from harness import Sandbox, http_get, query_text, sha1_hex, wait_for
+from desktop import wait_covered, wait_uncovered
+from harness import http_get, query_text, wait_for
+from locked_desktop import ALREADY_GRABBED, LockedDesktopTest, locker_settings
 from system_bus import PrivateBus
 
 PASSWORD = "Net pass 3"
 NM = ("org.freedesktop.NetworkManager", "/org/freedesktop/NetworkManager")
-ALREADY_GRABBED = 1
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 
 
-class NetworkSuspensionTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
+class NetworkSuspensionTest(LockedDesktopTest):
     def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "General": {"LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
-                         "idleLock": "0", "suspendNetwork": "1"},
-            "Logging": {"DoLog": "1"},
-        })
+        super().setUp()
+        self.box.write_registry(locker_settings(PASSWORD, Security={"idleLock": "0", "suspendNetwork": "1"}))
         self.bus = PrivateBus(os.path.join(self.box.root, "bus"), "system").start()
         self.addCleanup(self.bus.stop)
         self.bus.start_template("networkmanager", NM[0])

@@ -4,19 +4,17 @@ monitor stays covered while it draws, and a key ends it and leaves the focus in 
 the search wrote screensavers.dat with the built-in "Blank Screen"; the start-up saver is the
 blank screen when no saver is set; "/p" paints its preview until the window is gone."""
 import os
-import shutil
 import time
 import unittest
 
 import ctypes
 
-from desktop import Desktop, PixelSampler, load_x11, wait_uncovered
-from harness import Sandbox, sha1_hex, wait_for
+from desktop import Desktop, load_x11
+from harness import Sandbox, wait_for
+from locked_desktop import LockedDesktopTest, locker_settings
 
 PASSWORD = "Saver pass 9"
 HACK = "/usr/libexec/xscreensaver/popsquares"  # blue and black squares: never the desktop's red
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 
 
 def hack_processes():
@@ -35,30 +33,13 @@ def hack_processes():
     return found
 
 
-class ScreenSaverTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
+class ScreenSaverTest(LockedDesktopTest):
     def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0", "LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
-                         "idleLock": "0"},
-            "ScreenSavers": {"defaultSaver": HACK, "runSaverOnIdle": "1", "idleDelay": "2",
-                             "loadSaverOnStartup": "0"},
-            "Logging": {"DoLog": "1"},
-        })
-        self.sampler = PixelSampler(self.desktop.display)
-        self.addCleanup(self.sampler.close)
+        super().setUp()
+        self.box.write_registry(locker_settings(
+            PASSWORD, Security={"idleLock": "0"},
+            ScreenSavers={"defaultSaver": HACK, "runSaverOnIdle": "1", "idleDelay": "2", "loadSaverOnStartup": "0"}))
+        self.sampler = self.pixel_sampler()
 
     def test_idle_saver_covers_every_monitor_and_a_key_ends_it_into_the_unlock_box(self):
         self.assertTrue(os.access(HACK, os.X_OK), "xscreensaver-data provides the hack")
@@ -104,13 +85,9 @@ class ScreenSaverTest(unittest.TestCase):
         return out.stdout.split() if out.returncode == 0 else []
 
     def test_start_up_saver_is_the_blank_screen_when_no_saver_is_set(self):
-        self.box.write_registry({
-            "Settings": {"firstRun": "0", "LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
-                         "idleLock": "0"},
-            "ScreenSavers": {"defaultSaver": "", "loadSaverOnStartup": "1", "runSaverOnIdle": "0"},
-            "Logging": {"DoLog": "1"},
-        })
+        self.box.write_registry(locker_settings(
+            PASSWORD, Security={"idleLock": "0"},
+            ScreenSavers={"defaultSaver": "", "loadSaverOnStartup": "1", "runSaverOnIdle": "0"}))
         self.box.start_locker()
         wait_for(self.sampler.all_covered, 30, what="the lock")
         wait_for(lambda: len(self.saver_windows()) == 2, 10, what="a blank saver window on each monitor")

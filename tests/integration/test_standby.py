@@ -4,42 +4,23 @@ first, covers both monitors of the private Xvfb, and only then calls Suspend (or
 interactively; the reply says "Standing by.." only when logind accepted, and says the failure when
 it refused."""
 import os
-import shutil
 import unittest
 
-from desktop import Desktop, wait_uncovered
-from harness import Sandbox, http_get, query_text, sha1_hex, wait_for
+from desktop import wait_uncovered
+from harness import http_get, query_text, wait_for
+from locked_desktop import LockedDesktopTest, locker_settings
 from system_bus import PrivateBus
 
 PASSWORD = "Sleep pass 7"
 LOGIND = ("org.freedesktop.login1", "/org/freedesktop/login1", "org.freedesktop.login1.Manager")
-SOURCE_LAYOUTS = os.path.normpath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
-                                               "layouts"))
 REFUSE = ("raise dbus.exceptions.DBusException('sleep is not allowed here', "
           "name='org.freedesktop.login1.NotSupported')")
 
 
-class StandbyTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.desktop = Desktop().start()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.desktop.stop()
-
+class StandbyTest(LockedDesktopTest):
     def setUp(self):
-        wait_uncovered(self.desktop)
-        self.box = Sandbox(display=self.desktop.display)
-        self.addCleanup(self.box.close)
-        shutil.copytree(SOURCE_LAYOUTS, os.path.join(self.box.bin_dir, "layouts"))
-        self.box.write_registry({
-            "Settings": {"firstRun": "0"},
-            "General": {"LayoutMode": "0"},
-            "Security": {"passwordHash": sha1_hex(PASSWORD), "multiUser": "0", "MasterIP": "127.0.0.1",
-                         "idleLock": "0"},
-            "Logging": {"DoLog": "1", "LogBrivakStart": "1"},
-        })
+        super().setUp()
+        self.box.write_registry(locker_settings(PASSWORD, Security={"idleLock": "0"}, Logging={"LogBrivakStart": "1"}))
         self.bus = PrivateBus(os.path.join(self.box.root, "bus"), "system").start()
         self.addCleanup(self.bus.stop)
         self.bus.start_template("logind", LOGIND[0])

@@ -144,7 +144,7 @@ TEST_F(TfrmOptionsTest, EveryPageRoundTripsTheDefaultsAndChangedValues) {
   s.TaskMgrScanTime = 2500;
   s.unlockMode = 2;
   s.masterIP = "127.0.0.9";
-  s.AllowedRemoteIPs = "127.0.0.*\r\n10.1.2.3";
+  s.AllowedRemoteIPs = "127.0.0.*\r\n203.0.113.3";
   settings_.ScreenSavers.idleDelay = 45;
   settings_.ScreenSavers.defaultSaver = "/usr/lib/xscreensaver/apollonian";
   settings_.Messages.emailNotesAddress = "me@example.org";
