@@ -242,6 +242,22 @@ std::string HTTPEncode(std::string_view text) {
   return out;
 }
 
+std::string HtmlEscape(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&': out += "&amp;"; break;
+      case '<': out += "&lt;"; break;
+      case '>': out += "&gt;"; break;
+      case '"': out += "&quot;"; break;
+      case '\'': out += "&#39;"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
 std::string LocalPathToURL(std::string_view path) {
   std::string slashed(path);
   for (char& c : slashed) {

@@ -44,6 +44,10 @@ bool ValidEmail(std::string_view text);
 // included) becomes "%" and two upper-case hexadecimal digits.
 std::string HTTPEncode(std::string_view text);
 
+// `text` safe to stand in HTML element content and in double- or single-quoted attribute values:
+// "&", "<", ">", '"' and "'" become character references; every other byte is kept.
+std::string HtmlEscape(std::string_view text);
+
 // A local path as a file URL: backslashes become "/", then "file://" before an absolute path
 // ("/home/x" -> "file:///home/x") and "file:///" before any other ("C:\x" -> "file:///C:/x").
 std::string LocalPathToURL(std::string_view path);

@@ -9,10 +9,6 @@
 
 namespace brivak::manager {
 
-// `text` safe to stand in HTML element content and in double- or single-quoted attribute values:
-// "&", "<", ">", '"' and "'" become character references; every other byte is kept.
-std::string HtmlEscape(std::string_view text);
-
 // Reverses PercentEncode (manager/core/CommandUrls.h) exactly: every "%" followed by two hexadecimal digits becomes that byte; anything else, "+" included, is
 // kept as it is (browsers send a space in a link as "%20").
 std::string DecodeQueryValue(std::string_view text);

@@ -5,6 +5,7 @@
 #include <exception>
 #include <stdexcept>
 
+#include "common/Stools.h"
 #include "manager/core/Login.h"
 #include "manager/core/CommandUrls.h"
 #include "manager/core/WebHtml.h"

@@ -38,32 +38,6 @@ std::string ReplaceAllNoCase(std::string_view text, std::string_view tag, std::s
   return out;
 }
 
-std::string HtmlEscape(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      default: out.push_back(c);
-    }
-  }
-  return out;
-}
-
-std::string FileUrl(std::string_view path) {
-  std::string p(path);
-  for (char& c : p) {
-    if (c == '\\') c = '/';
-  }
-  std::size_t start = 0;
-  while (start < p.size() && p[start] == '/') ++start;
-  return "file:///" + p.substr(start);
-}
-
 std::string PercentText(unsigned long long part, unsigned long long whole) {
   if (whole == 0) return "%";
   const long long rounded =
@@ -111,9 +85,9 @@ std::vector<HtmlTag> HtmlTagTable(const HtmlTagValues& v) {
       {"%BRIVAKVERSION%", "3.1"},
       {"%MASTERIP%", HtmlEscape(v.masterIP)},
       {"%TIMELOCKED%", Duration(v.timeLockedSeconds)},
-      {"%BRIVAKDIR%", FileUrl(v.appPath)},
-      {"%CURLAYOUT%", FileUrl(v.layoutFile)},
-      {"%CURPAGEURL%", FileUrl(v.pagePath)},
+      {"%BRIVAKDIR%", LocalPathToURL(v.appPath)},
+      {"%CURLAYOUT%", LocalPathToURL(v.layoutFile)},
+      {"%CURPAGEURL%", LocalPathToURL(v.pagePath)},
       {"%WORKGROUP%", HtmlEscape(v.workGroup)},
       {"%DOMAINNAME%", HtmlEscape(v.domainName)},
       {"%HOSTIP%", HtmlEscape(v.hostIP)},

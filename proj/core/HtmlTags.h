@@ -66,11 +66,6 @@ std::string SwapHtmlTags(std::string page, const HtmlTagValues& values);
 // right; the inserted value is not searched again.
 std::string ReplaceAllNoCase(std::string_view text, std::string_view tag, std::string_view value);
 
-// "&", "<", ">", '"' and "'" as character references.
-std::string HtmlEscape(std::string_view text);
-
-// "file:///" + the path with every "\" turned into "/" (a leading "/" is not doubled).
-std::string FileUrl(std::string_view path);
 
 // part / whole x 100, rounded to a whole number, then "%"; zero (and a whole of 0) gives "%".
 std::string PercentText(unsigned long long part, unsigned long long whole);

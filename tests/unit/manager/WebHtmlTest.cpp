@@ -1,3 +1,4 @@
+#include "common/Stools.h"
 #include "manager/core/CommandUrls.h"
 #include "manager/core/WebHtml.h"
 
