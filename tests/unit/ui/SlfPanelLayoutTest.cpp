@@ -67,16 +67,19 @@ TEST(SlfPanelLayout, ShippedSimpleLayoutShowsItsControlsWhereTheFileSays) {
   ASSERT_TRUE(layout.problems.empty());
   panel.Apply(layout);
 
-  const std::vector<SlfControl> shown = {SlfControl::UserNameBox, SlfControl::PasswordBox,
-                                         SlfControl::OkButtonFlat, SlfControl::ClockLabel1};
+  // One button of each kind: a section named ...2 would configure the flat one as well.
+  const std::vector<SlfControl> shown = {SlfControl::UserNameBox,       SlfControl::PasswordBox,
+                                         SlfControl::OkButtonFlat,      SlfControl::LeaveMessageButtonFlat,
+                                         SlfControl::MessageCountLabel, SlfControl::AwayMessageLabel,
+                                         SlfControl::AnalogClock,       SlfControl::ClockLabel1};
   for (const SlfControl c : AllControls()) {
     const bool expected = std::find(shown.begin(), shown.end(), c) != shown.end();
     EXPECT_EQ(!panel.Control(c)->isHidden(), expected) << panel.Control(c)->objectName().toStdString();
   }
-  EXPECT_EQ(panel.UserNameEdit()->geometry(), QRect(40, 160, 260, 28));
-  EXPECT_EQ(panel.PasswordEdit()->geometry(), QRect(40, 220, 260, 28));
+  EXPECT_EQ(panel.UserNameEdit()->geometry(), QRect(500, 415, 280, 28));
+  EXPECT_EQ(panel.PasswordEdit()->geometry(), QRect(500, 475, 200, 28));
   auto* ok = qobject_cast<QToolButton*>(panel.Control(SlfControl::OkButtonFlat));
-  EXPECT_EQ(ok->geometry(), QRect(310, 220, 75, 28));
+  EXPECT_EQ(ok->geometry(), QRect(705, 475, 75, 28));
   EXPECT_EQ(ok->text(), "OK");
   EXPECT_FALSE(ok->autoRaise());  // flat=0
   EXPECT_TRUE(ok->font().bold());
@@ -85,18 +88,20 @@ TEST(SlfPanelLayout, ShippedSimpleLayoutShowsItsControlsWhereTheFileSays) {
   EXPECT_TRUE(panel.HasUnlockBox());
 
   const QList<QWidget*> created = CreatedObjects(panel);
-  ASSERT_EQ(created.size(), 3);
-  auto* title = qobject_cast<QLabel*>(created[0]);
+  ASSERT_EQ(created.size(), 4);  // the title, the frame and the two captions inside it
+  QLabel* title = nullptr;
+  for (QWidget* w : created) {
+    auto* label = qobject_cast<QLabel*>(w);
+    if (label && label->text() == "This workstation is locked") title = label;
+  }
   ASSERT_NE(title, nullptr);
-  EXPECT_EQ(title->text(), "This workstation is locked");
-  EXPECT_EQ(title->pos(), QPoint(40, 30));
+  EXPECT_EQ(title->geometry(), QRect(340, 320, 600, 40));  // autosize=0
   EXPECT_EQ(title->font().pointSize(), 22);
   EXPECT_TRUE(title->font().bold());
-  EXPECT_EQ(title->size(), title->sizeHint());  // autosize=1
 
   // The background colour $00302010 (blue 30, green 20, red 10) fills the panel.
   const QImage image = panel.grab().toImage();
-  EXPECT_EQ(image.pixelColor(700, 550), QColor(0x10, 0x20, 0x30));
+  EXPECT_EQ(image.pixelColor(20, 20), QColor(0x10, 0x20, 0x30));
 }
 
 TEST(SlfPanelLayout, PasswordAndStandardOkSectionsShowExactlyThoseControls) {
