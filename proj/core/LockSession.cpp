@@ -136,6 +136,7 @@ void LockSession::Startup() {
 
   log.Mem("Applying settings...");
   ApplyLayout(true);
+  ports_.shell.ShowNetworkState(ports_.network != nullptr, false);
   SuspendNetworkIfAsked();
   later.StartPlugins();
   Changed("plug-ins", [this] {
@@ -573,8 +574,14 @@ void LockSession::ChangeAwayMessage() {
 void LockSession::SuspendNetworkIfAsked() {
   NetworkSuspension* network = ports_.network;
   if (!network || !ports_.settings.Security.suspendNetwork || network->NetworkWasTurnedOff()) return;
-  network->ToggleNetwork(false);
-  if (networkUndo_) return;
+  ToggleNetwork(false);
+}
+
+void LockSession::ToggleNetwork(bool restore) {
+  NetworkSuspension* network = ports_.network;
+  network->ToggleNetwork(restore);
+  ports_.shell.ShowNetworkState(true, network->NetworkWasTurnedOff());
+  if (restore || networkUndo_) return;
   networkUndo_ = true;
   Changed("network", [this] {
     NetworkSuspension* net = ports_.network;
@@ -583,6 +590,17 @@ void LockSession::SuspendNetworkIfAsked() {
     net->ToggleNetwork(true);
     ports_.diagnostics.LastMem("Done.");
   });
+}
+
+// The level is 1 with `UserSuspendNetwork`, else 2 (unlocked in place, Authorize asks nothing).
+void LockSession::OnNetworkButton() {
+  NetworkSuspension* network = ports_.network;
+  if (ended_ || !network) return;
+  const bool restore = network->NetworkWasTurnedOff();
+  const int level = ports_.settings.Security.UserSuspendNetwork ? kLevelUnlock : kLevelAdmin;
+  if (!Authorize(restore ? "resume network access" : "suspend network access", level)) return;
+  if (ended_) return;
+  ToggleNetwork(restore);
 }
 
 void LockSession::RefreshLayout() {

@@ -150,6 +150,7 @@ class LockSession final : public LockEvents {
   void OnMessageCountClicked() override;
   void OnIdleLabelClicked() override;
   void OnConsoleToggle() override;
+  void OnNetworkButton() override;
 
   // Visitor notes. `LeaveAMessage`: the note form; true when a note was left.
   bool LeaveAMessage();
@@ -162,6 +163,9 @@ class LockSession final : public LockEvents {
   void RefreshLayout();
   // The network part of `BrivakSettingsApply`: suspends once per lock when `suspendNetwork` is on.
   void SuspendNetworkIfAsked();
+  // Suspends or restores the network and shows the state on the bar; a suspension's restore joins
+  // the journal once per lock.
+  void ToggleNetwork(bool restore);
   const TMessageList& Messages() const { return tml_; }
 
   // State.

@@ -75,6 +75,8 @@ class LockEvents {
   virtual void OnIdleLabelClicked() = 0;
   // The bar's console toggle.
   virtual void OnConsoleToggle() = 0;
+  // The bar's network button: suspends the network, or restores it when suspended.
+  virtual void OnNetworkButton() = 0;
 };
 
 class LockShell {
@@ -161,6 +163,9 @@ class LockShell {
   virtual void UpdateSystemPanel(const SystemPanelTexts& texts) = 0;
   // Switches the bar's notebook between the mini-browser and the console page.
   virtual void SwitchConsolePage() = 0;
+  // The network button's state: whether a suspension of this lock is in force (and the button
+  // restores), and whether the button can do anything at all (no network suspension: disabled).
+  virtual void ShowNetworkState(bool available, bool suspended) = 0;
   // The menu timer: shows the bar; the menu opens when its button is up, else it closes.
   virtual void RunMenuTimer() = 0;
   // The help viewer on the program's help pages.

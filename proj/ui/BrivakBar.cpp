@@ -86,7 +86,7 @@ BrivakBar::BrivakBar(QWidget* parent, QColor color) : QWidget(parent) {
   minimize_ = Button("tbMinimize", QStringLiteral("_"), QStringLiteral("Minimize the Brivak Bar"), 92, 6);
   options_ = Button("tbOptions", QStringLiteral("Opt"), QStringLiteral("Options"), 120, 6);
   network_ = Button("tbNetwork", QStringLiteral("Net"), QStringLiteral("Network"), 92, 32);
-  network_->setEnabled(false);  // network suspension is not in this build
+  SetNetworkState(false, false);  // until the lock says whether it can suspend the network
   console_ = Button("tbConsole", QStringLiteral("Con"), QStringLiteral("Console"), 120, 32);
   help_ = Button("tbHelp", QStringLiteral("?"), QStringLiteral("Show Brivak Help"), 92, 58);
   connect(minimize_, &QToolButton::clicked, this, [this] {
@@ -97,6 +97,9 @@ BrivakBar::BrivakBar(QWidget* parent, QColor color) : QWidget(parent) {
   });
   connect(console_, &QToolButton::clicked, this, [this] {
     if (onConsoleToggle) onConsoleToggle();
+  });
+  connect(network_, &QToolButton::clicked, this, [this] {
+    if (onNetwork) onNetwork();
   });
   connect(help_, &QToolButton::clicked, this, [this] {
     if (onHelp) onHelp();
@@ -244,6 +247,13 @@ void BrivakBar::UpdateSystemPanel(const core::SystemPanelTexts& t) {
 QLabel* BrivakBar::PanelLabel(const char* name) const { return panel_->findChild<QLabel*>(QLatin1String(name)); }
 
 void BrivakBar::SetOptionsAvailable(bool available) { options_->setEnabled(available); }
+
+void BrivakBar::SetNetworkState(bool available, bool suspended) {
+  network_->setEnabled(available);
+  network_->setText(suspended ? QStringLiteral("Off") : QStringLiteral("Net"));
+  network_->setToolTip(suspended ? QStringLiteral("Network suspended, click to resume")
+                                 : QStringLiteral("Network is normal, click to suspend"));
+}
 
 void BrivakBar::mouseDoubleClickEvent(QMouseEvent* event) {
   QWidget::mouseDoubleClickEvent(event);

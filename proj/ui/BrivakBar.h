@@ -66,9 +66,11 @@ class BrivakBar : public QWidget {
   QLabel* PanelLabel(const char* name) const;
 
   // Clicks, reported to the lock screen.
-  std::function<void()> onMenu, onMinimize, onOptions, onConsoleToggle, onHelp, onIdleClicked;
+  std::function<void()> onMenu, onMinimize, onOptions, onConsoleToggle, onNetwork, onHelp, onIdleClicked;
   // Whether the options button leads anywhere in this build.
   void SetOptionsAvailable(bool available);
+  // The network button: disabled without a network suspension; its hint says what a click does.
+  void SetNetworkState(bool available, bool suspended);
 
  protected:
   void mouseDoubleClickEvent(QMouseEvent* event) override;

@@ -150,6 +150,9 @@ TfrmMain::TfrmMain(LockWindowPorts ports)
   bar_->onConsoleToggle = [this] {
     if (events_) events_->OnConsoleToggle();
   };
+  bar_->onNetwork = [this] {
+    if (events_) events_->OnNetworkButton();
+  };
   bar_->onHelp = [this] {
     if (events_) events_->OnMenuCommand(core::LockMenuCommand::HelpManual);
   };
@@ -518,6 +521,8 @@ void TfrmMain::ShowSystemPanel(bool visible) { bar_->ShowSystemPanel(visible); }
 void TfrmMain::UpdateSystemPanel(const core::SystemPanelTexts& texts) { bar_->UpdateSystemPanel(texts); }
 
 void TfrmMain::SwitchConsolePage() { bar_->ShowConsolePage(!bar_->ConsolePageShown()); }
+
+void TfrmMain::ShowNetworkState(bool available, bool suspended) { bar_->SetNetworkState(available, suspended); }
 
 void TfrmMain::OnStatusTimer() {
   if (closing_) return;

@@ -109,6 +109,7 @@ class TfrmMain : public QWidget, public core::LockShell {
   void ShowSystemPanel(bool visible) override;
   void UpdateSystemPanel(const core::SystemPanelTexts& texts) override;
   void SwitchConsolePage() override;
+  void ShowNetworkState(bool available, bool suspended) override;
   void RunMenuTimer() override;
   void ShowHelp() override;
   void ShowText(const std::string& caption, const std::string& text) override;

@@ -41,7 +41,7 @@ class LockSessionTest : public ::testing::Test {
 
   LockSession& Make() {
     session_ = std::make_unique<LockSession>(
-        LockSessionPorts{shell_, settings_, users_, diagnostics_, clock_, later_, host_}, values_);
+        LockSessionPorts{shell_, settings_, users_, diagnostics_, clock_, later_, host_, nullptr, network_}, values_);
     return *session_;
   }
   LockSession& Started() {
@@ -76,6 +76,7 @@ class LockSessionTest : public ::testing::Test {
   test::RecordingLockHost host_{journal_};
   LockSessionValues values_;
   std::unique_ptr<LockSession> session_;
+  NetworkSuspension* network_ = nullptr;  // the network suspension a test gives the session
 };
 
 // --- Lifecycle ---
@@ -735,6 +736,40 @@ TEST_F(LockSessionTest, PointerMovementEndsTheLockOnlyWithScreenSaverExit) {
     if (exitOnMove) EXPECT_TRUE(ConsoleHas("Mouse movement detected, shutting down."));
     session.ShutDown();
   }
+}
+
+// The bar's network button: suspend, then restore, each behind the password at the UserSuspendNetwork
+// level; unlocked in place it asks nothing; a refusal changes nothing; the lock's end restores.
+TEST_F(LockSessionTest, TheNetworkButtonSuspendsAndRestoresBehindThePassword) {
+  platform::RecordingNetworkSwitch net;
+  NetworkSuspension suspension(net, diagnostics_, [](bool) {});
+  network_ = &suspension;
+  auto& session = Started();
+  EXPECT_NE(std::find(journal_.begin(), journal_.end(), "shell:ShowNetworkState available normal"), journal_.end());
+
+  shell_.authorizeAnswers = {false, true, true};
+  session.OnNetworkButton();
+  EXPECT_TRUE(net.Calls().empty());
+  EXPECT_EQ(shell_.prompts.back(), (std::pair<std::string, int>{"suspend network access", 2}));
+  session.OnNetworkButton();
+  EXPECT_EQ(net.Calls(), (std::vector<std::string>{"off"}));
+  EXPECT_EQ(journal_.back(), "shell:ShowNetworkState available suspended");
+
+  settings_.Security.UserSuspendNetwork = true;
+  session.OnNetworkButton();
+  EXPECT_EQ(shell_.prompts.back(), (std::pair<std::string, int>{"resume network access", 1}));
+  EXPECT_EQ(net.Calls(), (std::vector<std::string>{"off", "on"}));
+  EXPECT_EQ(journal_.back(), "shell:ShowNetworkState available normal");
+
+  shell_.authorizeAnswers = {true};
+  session.UnlockBrivak();  // unlocked in place: the button asks nothing
+  const auto prompts = shell_.prompts.size();
+  session.OnNetworkButton();
+  EXPECT_EQ(shell_.prompts.size(), prompts);
+  EXPECT_EQ(net.Calls(), (std::vector<std::string>{"off", "on", "off"}));
+
+  session.ShutDown();
+  EXPECT_EQ(net.Calls(), (std::vector<std::string>{"off", "on", "off", "on"}));
 }
 
 TEST_F(LockSessionTest, TheConsoleToggleNeedsAdminUnlessUsersMayChangeIt) {

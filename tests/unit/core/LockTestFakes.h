@@ -134,6 +134,9 @@ class RecordingLockShell : public LockShell {
   void UpdateSystemPanel(const SystemPanelTexts& texts) override { panelUpdates.push_back(texts); }
   void RunMenuTimer() override { Record("RunMenuTimer"); }
   void SwitchConsolePage() override { Record("SwitchConsolePage"); }
+  void ShowNetworkState(bool available, bool suspended) override {
+    Record(std::string("ShowNetworkState ") + (available ? "available" : "none") + (suspended ? " suspended" : " normal"));
+  }
   void ShowHelp() override { Record("ShowHelp"); }
   void ShowText(const std::string& caption, const std::string&) override { Record("ShowText " + caption); }
   bool OpenDocument(const std::string& pathOrUrl) override {

@@ -65,6 +65,7 @@ class RecordingEvents : public core::LockEvents {
   void OnMessageCountClicked() override { calls.push_back("messagecount"); }
   void OnIdleLabelClicked() override { calls.push_back("idlelabel"); }
   void OnConsoleToggle() override { calls.push_back("consoletoggle"); }
+  void OnNetworkButton() override { calls.push_back("network"); }
 
   std::vector<core::LockMenuCommand> commands;
   int statusTicks = 0;
