@@ -283,6 +283,7 @@ void TfrmMain::ApplySlfLayout(const std::string& path, const std::string& awayMe
     ports_.log.Mem("Layout " + path + " [" + problem.section + "]: " + problem.message);
   }
   panel_->Apply(layout);
+  ShowLiveLabels();  // the clocks show the time at once, not after the first tick
   LayoutChrome();
 }
 
@@ -661,6 +662,10 @@ void TfrmMain::OnTick() {
   if (closing_) return;
   if (events_) events_->OnLockTimer();
   if (closing_) return;  // the tick may have ended the lock
+  ShowLiveLabels();
+}
+
+void TfrmMain::ShowLiveLabels() {
   const std::int64_t now = ports_.clock.MonotonicMs();
   const std::int64_t systemUp =
       ports_.systemUptimeSeconds ? ports_.systemUptimeSeconds() : now / 1000;

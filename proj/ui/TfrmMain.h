@@ -147,6 +147,8 @@ class TfrmMain : public QWidget, public core::LockShell {
   void WatchScreens();
   void ScreensChanged();
   void OnTick();
+  // The clocks and uptime labels of the layout, from the injected clock.
+  void ShowLiveLabels();
   void LayoutChrome();
   void AfterModal();
   void FillScreenSaversMenu(QMenu* sub);
