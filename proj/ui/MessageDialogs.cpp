@@ -210,9 +210,9 @@ void TfrmMessages::Show() {
   const auto current = reader_.Current();
   if (!current) return;
   list_->setCurrentRow(static_cast<int>(*current));
-  const core::TMessageData& data = messages_.At(*current).Data();
-  const std::string when = core::FormatShortDate(data.TimeStamp) + " " + core::FormatLongTime(data.TimeStamp);
-  text_->setPlainText(Q(core::MessageReaderText(data, when)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
+  const core::TMessageData& shown = messages_.At(*current).Data();
+  const std::string when = core::FormatShortDate(shown.TimeStamp) + " " + core::FormatLongTime(shown.TimeStamp);
+  text_->setPlainText(Q(core::MessageReaderText(shown, when)).replace(QStringLiteral("\r\n"), QStringLiteral("\n")));
 }
 
 QString TfrmMessages::ShownText() const { return text_->toPlainText(); }

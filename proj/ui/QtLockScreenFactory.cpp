@@ -29,7 +29,7 @@ PromptServices& QtLockScreenFactory::Prompts(app::TrayController& tray) {
 
 std::unique_ptr<core::LockShell> QtLockScreenFactory::Create(app::TrayController& tray) {
   LockWindowPorts ports{tray.Log(), tray.Clock(), guard_, Prompts(tray).Context(), tray.Values().appData, {}, {}, {}, {},
-                        front_, &tray.Log().TrayConsole(), tray.Values().appPath};
+                        front_, &tray.Log().TrayConsole(), tray.Values().appPath, {}, {}};
   if (app::ScreenSaverControl* savers = tray.ScreenSavers()) {
     ports.screenSavers = [savers] { return savers->MenuEntries(); };
     ports.runScreenSaver = [savers](const std::string& path) { savers->screensaverClick(path); };
