@@ -574,7 +574,7 @@ bool TfrmMain::HandleHiddenKey(const QKeyEvent& key) {
   const char letter = key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z ? static_cast<char>('A' + key.key() - Qt::Key_A) : 0;
   const auto command = core::HiddenKeyCommand(fkey, letter, ctrl);
   if (!command) return false;
-  // A key whose feature is not in this build does nothing; it is still taken.
+  // A key whose feature is missing (its menu item is disabled) does nothing; it is still taken.
   if (core::CommandAvailable(*command) && events_) {
     const core::LockMenuCommand c = *command;
     QMetaObject::invokeMethod(
